@@ -1,0 +1,170 @@
+// Job control block: see job_control.h.
+#include "core/job_control.h"
+
+#include "platform/platform.h"
+
+void Stopwatch::TakeMark() { mark = platform::counterNow(); }
+
+void Stopwatch::ReadNow() { now = platform::counterNow(); }
+
+double Stopwatch::SecondsSinceMark() {
+    frequency = platform::counterFrequency();
+    const std::int64_t ticks = now - mark;
+    return static_cast<double>(ticks) / static_cast<double>(frequency);
+}
+
+void ClearFinished(JobProgress& progress) { progress.finished = 0; }
+
+void BeginJob(JobProgress& progress, std::uint64_t totalBytes, std::uint32_t totalFiles) {
+    std::lock_guard lock(progress.mutex);
+    progress.totalBytes = totalBytes;
+    progress.totalFiles = totalFiles;
+    progress.bytesDone = 0;
+    progress.currentFile = 0;
+    progress.elapsedSeconds = 0.0;
+}
+
+// Sets paused under pauseMutex (held by the caller) and wakes a held worker
+// when the job may go on.
+static void SetPausedLocked(JobControl& control, std::int32_t value) {
+    control.paused = value;
+    if (value == 0) control.resumed.notify_all();
+}
+
+void ResetForJob(JobControl& control) {
+    std::unique_lock cancelLock(control.cancelMutex);
+    std::unique_lock pauseLock(control.pauseMutex);
+    control.cancelled = 0;
+    SetPausedLocked(control, 0);
+    control.overwriteAll = 0;
+    cancelLock.unlock();
+    pauseLock.unlock();
+}
+
+void SetCurrentFile(JobProgress& progress, std::uint32_t index) {
+    std::lock_guard lock(progress.mutex);
+    progress.currentFile = index;
+}
+
+void HoldWhilePaused(JobControl& control, JobProgress& progress, Stopwatch& stopwatch) {
+    std::unique_lock pauseLock(control.pauseMutex);
+    if (control.paused == 0) return;
+    stopwatch.ReadNow();
+    {
+        std::lock_guard progressLock(progress.mutex);
+        progress.elapsedSeconds += stopwatch.SecondsSinceMark();
+    }
+    control.resumed.wait(pauseLock, [&] { return control.paused == 0; });
+    stopwatch.TakeMark();
+}
+
+bool CancelRequested(JobControl& control) {
+    std::lock_guard lock(control.cancelMutex);
+    return control.cancelled != 0;
+}
+
+void AddBlock(JobProgress& progress, std::uint64_t length, Stopwatch& stopwatch) {
+    stopwatch.ReadNow();
+    {
+        std::lock_guard lock(progress.mutex);
+        progress.bytesDone += length;
+        progress.elapsedSeconds += stopwatch.SecondsSinceMark();
+    }
+    stopwatch.TakeMark();
+}
+
+void AddTime(JobProgress& progress, Stopwatch& stopwatch) {
+    stopwatch.ReadNow();
+    std::lock_guard lock(progress.mutex);
+    progress.elapsedSeconds += stopwatch.SecondsSinceMark();
+}
+
+void MarkFinished(JobProgress& progress) {
+    std::lock_guard lock(progress.mutex);
+    progress.finished = 1;
+}
+
+void AddTimeAndMarkFinished(JobProgress& progress, Stopwatch& stopwatch) {
+    stopwatch.ReadNow();
+    std::lock_guard lock(progress.mutex);
+    progress.finished = 1;
+    progress.elapsedSeconds += stopwatch.SecondsSinceMark();
+}
+
+void TogglePause(JobControl& control, const std::function<void(bool paused)>& relabel) {
+    std::lock_guard lock(control.pauseMutex);
+    SetPausedLocked(control, 1 - control.paused);
+    if (relabel) relabel(control.paused != 0);
+}
+
+// Sets paused to 1 and gives the value it had.
+static std::int32_t HoldAndRemember(JobControl& control) {
+    std::lock_guard lock(control.pauseMutex);
+    const std::int32_t before = control.paused;
+    control.paused = 1;
+    return before;
+}
+
+static void SetPaused(JobControl& control, std::int32_t value) {
+    std::lock_guard lock(control.pauseMutex);
+    SetPausedLocked(control, value);
+}
+
+void ConfirmCancel(JobControl& control, UserPrompt& prompt) {
+    const std::int32_t pausedBefore = HoldAndRemember(control);
+    // No lock is held while the question is open; the worker is held by paused.
+    const int answer = prompt.showMessage("Are you sure you want to cancel?", "Confirm Cancel:", BOX_YESNO);
+    if (answer == ANSWER_YES) {
+        {
+            std::lock_guard lock(control.cancelMutex);
+            control.cancelled = 1;
+        }
+        SetPaused(control, 0); // wake a held worker so that it sees the cancel
+    } else if (pausedBefore == 0) {
+        SetPaused(control, 0);
+    }
+}
+
+bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt) {
+    std::int32_t pausedBefore;
+    {
+        std::lock_guard lock(control.pauseMutex);
+        pausedBefore = control.paused;
+    }
+    if (!workerRunning) return true;
+    if (pausedBefore == 0) SetPaused(control, 1);
+    const int answer = prompt.showMessage("Are you sure you want to exit?", "Exit:", BOX_YESNO);
+    if (answer == ANSWER_NO) {
+        if (pausedBefore == 0) SetPaused(control, 0);
+        return false;
+    }
+    return true;
+}
+
+void RequestStop(JobControl& control) {
+    std::unique_lock cancelLock(control.cancelMutex);
+    std::unique_lock pauseLock(control.pauseMutex);
+    control.cancelled = 1;
+    SetPausedLocked(control, 0);
+    cancelLock.unlock();
+    pauseLock.unlock();
+}
+
+ProgressSnapshot ReadSnapshot(JobProgress& progress) {
+    std::lock_guard lock(progress.mutex);
+    return {progress.totalBytes, progress.bytesDone, progress.currentFile, progress.totalFiles,
+            progress.elapsedSeconds};
+}
+
+bool TakeFinished(JobProgress& progress, const std::function<void()>& clearInputs) {
+    std::lock_guard lock(progress.mutex);
+    if (progress.finished != 1) return false;
+    if (clearInputs) clearInputs();
+    progress.finished = 0;
+    return true;
+}
+
+bool IsPaused(JobControl& control) {
+    std::lock_guard lock(control.pauseMutex);
+    return control.paused != 0;
+}

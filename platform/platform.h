@@ -1,0 +1,85 @@
+// The operating-system contract of the portable code: files, directory queries,
+// free space, the high-resolution counter and the code page's lead-byte test.
+// Two implementations exist, platform/win32 and platform/posix; CMake picks one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The separator that path composition appends after a directory. Both `\` and
+// `/` are read as separators everywhere; this is the one written.
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+#else
+constexpr char PATH_SEPARATOR = '/';
+#endif
+
+// Who else may open a file while we hold it. On Windows these are real share
+// modes: an open fails while another handle holds the file in a conflicting
+// way. POSIX has no mandatory locks, so there the modes are accepted and not
+// enforced; opening a file that someone else holds succeeds.
+enum class Share { None, Read };
+
+// An open file. Owns its handle and closes it when destroyed or moved over;
+// every operation on an invalid File fails.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file for sequential reading (CreateFileA with
+    // GENERIC_READ, OPEN_EXISTING). A directory is not a file: opening one fails.
+    static File openRead(const std::string& path, Share share);
+    // Creates a file for writing, replacing and truncating any file of that name
+    // (CreateFileA with GENERIC_WRITE, no sharing, CREATE_ALWAYS).
+    static File createAlways(const std::string& path);
+
+    bool valid() const;
+    // The file's size in bytes, from the open handle.
+    bool size(std::int64_t& bytes) const;
+    // Absolute move of the file position; fails for a negative offset.
+    bool seek(std::int64_t offset);
+    // Makes the current position the end of the file.
+    bool setEnd();
+    // Reads exactly `length` bytes from the current position. Fewer bytes (the
+    // file ended early) is a failure, never padded.
+    bool read(void* buffer, std::uint32_t length);
+    // Writes exactly `length` bytes at the current position.
+    bool write(const void* buffer, std::uint32_t length);
+    // Closes now; harmless when already closed.
+    void close();
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr; // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
+#else
+    int fd_ = -1;
+#endif
+};
+
+// True only for an existing directory; false for a file, a missing path and a
+// path holding a wildcard (PathIsDirectoryA).
+bool isDirectory(const std::string& path);
+
+// True when a file or a directory exists at the path (PathFileExistsA).
+bool pathExists(const std::string& path);
+
+// Bytes available to the calling user on the volume that holds `directory`
+// (the first count of GetDiskFreeSpaceExA). False when the query fails.
+bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes);
+
+// Whether `byte` is the lead byte of a double-byte character in the active
+// 8-bit code page (IsDBCSLeadByte). Always false where names are plain bytes.
+bool isLeadByte(unsigned char byte);
+
+// The high-resolution counter and its ticks per second.
+std::int64_t counterNow();
+std::int64_t counterFrequency();
+
+} // namespace platform

@@ -1,0 +1,132 @@
+// POSIX implementation of the platform contract (Linux): open/read/write,
+// ftruncate, stat, statvfs and clock_gettime.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace platform {
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+File File::openRead(const std::string& path, Share) {
+    File file;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return file;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return file;
+    }
+    file.fd_ = fd;
+    return file;
+}
+
+File File::createAlways(const std::string& path) {
+    File file;
+    file.fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return file;
+}
+
+bool File::valid() const { return fd_ >= 0; }
+
+bool File::size(std::int64_t& bytes) const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+    bytes = static_cast<std::int64_t>(st.st_size);
+    return true;
+}
+
+bool File::seek(std::int64_t offset) {
+    if (fd_ < 0 || offset < 0) return false;
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+bool File::setEnd() {
+    if (fd_ < 0) return false;
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    return here >= 0 && ::ftruncate(fd_, here) == 0;
+}
+
+bool File::read(void* buffer, std::uint32_t length) {
+    if (fd_ < 0) return false;
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::read(fd_, out + done, length - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false; // error, or the file ended early
+        done += static_cast<std::uint32_t>(got);
+    }
+    return true;
+}
+
+bool File::write(const void* buffer, std::uint32_t length) {
+    if (fd_ < 0) return false;
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < length) {
+        const ssize_t put = ::write(fd_, in + done, length - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<std::uint32_t>(put);
+    }
+    return true;
+}
+
+void File::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+static bool hasWildcard(const std::string& path) {
+    return path.find_first_of("*?") != std::string::npos;
+}
+
+bool isDirectory(const std::string& path) {
+    if (path.empty() || hasWildcard(path)) return false;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool pathExists(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
+    struct statvfs vfs {};
+    if (directory.empty() || ::statvfs(directory.c_str(), &vfs) != 0) return false;
+    bytes = static_cast<std::uint64_t>(vfs.f_bavail) * static_cast<std::uint64_t>(vfs.f_frsize);
+    return true;
+}
+
+bool isLeadByte(unsigned char) { return false; }
+
+std::int64_t counterNow() {
+    timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+std::int64_t counterFrequency() { return 1000000000; }
+
+} // namespace platform

@@ -1,0 +1,85 @@
+// Splitting: the plan (how many segments, how many bytes each), the plan check
+// that runs before a job, and the worker that writes the segments.
+#pragma once
+
+#include "core/job_control.h"
+#include "core/user_prompt.h"
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string>
+
+enum class SplitMode : std::int32_t { FileCount = 0, CustomSize = 1 };
+
+// The page's inputs after validation.
+struct SplitRequest {
+    std::string sourcePath;
+    std::string outputDir;
+    SplitMode mode = SplitMode::FileCount;
+    std::uint32_t fileCount = 0; // FileCount: segments asked for
+    std::int32_t sizeUnit = 0;   // CustomSize: 0 bytes, 1 KB, 2 MB, 3 GB (powers of 1,024)
+    double customSize = 0.0;     // CustomSize: size per segment in units of sizeUnit
+};
+
+// The numbers that decide a split. Segment k (0-based) holds leadSize bytes when
+// k < leadCount, else tailSize; leadCount * leadSize + tailCount * tailSize =
+// sourceSize.
+struct SplitPlan {
+    std::int64_t sourceSize = 0;
+    std::int64_t leadSize = 0;
+    std::int64_t tailSize = 0;
+    std::uint32_t leadCount = 0;
+    std::uint32_t tailCount = 0;
+
+    std::uint32_t segmentCount() const { return leadCount + tailCount; }
+    std::int64_t segmentSize(std::uint32_t k) const { return k < leadCount ? leadSize : tailSize; }
+};
+
+// What a worker thread borrows from its page; the page owns all of it.
+struct SplitThreadArgs {
+    SplitRequest& request;
+    SplitPlan& plan;
+    JobControl& control;
+    JobProgress& progress;
+    UserPrompt& prompt;
+};
+
+constexpr std::uint32_t SPLIT_BLOCK_SIZE = 16384;
+
+// Most segments a plan may have: the count travels as an unsigned 32-bit number.
+constexpr std::uint64_t MAX_SEGMENT_COUNT = 4294967295u;
+
+// Bytes per unit index: 1, 1,024, 1,048,576, 1,073,741,824; any other index 1.
+double SizeUnitMultiplier(std::int32_t sizeUnit);
+
+// customSize * the unit, truncated toward zero; false when the result does not
+// fit a signed 64-bit number (or is not a number at all).
+bool CustomSizeToBytes(double customSize, std::int32_t sizeUnit, std::int64_t& bytes);
+
+// N at least 2, sourceSize set: the first (sourceSize mod N) segments carry one
+// byte more than the rest.
+void PlanByFileCount(SplitPlan& plan, std::uint32_t count);
+
+// sourceSize and leadSize (at least 1) set: every segment but a shorter last one
+// has leadSize bytes. Gives false, leaving the plan unusable, when that would
+// need more than MAX_SEGMENT_COUNT segments.
+bool PlanBySegmentSize(SplitPlan& plan);
+
+// The plan check, before a job starts: reads the source size, applies the
+// limits, shows their message through `prompt` and gives false when the plan
+// cannot be used.
+bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt);
+
+// The worker: writes all segments, honouring pause and cancel between blocks.
+// Shows its own failures and the completion message; leaves on disk what it wrote.
+void SplitWorker(SplitThreadArgs& args);
+
+// Writes segment k from the open source. False when the split must stop (the
+// reason has been shown, or the user asked for the stop).
+bool WriteSegment(const SplitRequest& request, const SplitPlan& plan, platform::File& source,
+                  JobControl& control, JobProgress& progress, UserPrompt& prompt, Stopwatch& stopwatch,
+                  std::uint32_t k);
+
+// Message texts shared with the pages and the command line.
+extern const char* const TEXT_OPEN_INPUT_FAILED;
+extern const char* const TEXT_TOO_MANY_SEGMENTS;

@@ -1,0 +1,68 @@
+// Drives real windows of this process from a test: see gui_driver.h.
+#include "tests/gui/gui_driver.h"
+
+#include "ui/text_win32.h"
+
+#include <thread>
+
+namespace gui {
+
+namespace {
+
+struct Search {
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if (windowText(window) != *search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        Search search {&caption, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (std::chrono::steady_clock::now() > deadline) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+std::string Text(HWND window) { return windowText(window); }
+
+std::string ItemText(HWND dialog, int item) { return itemText(dialog, item); }
+
+void Click(HWND dialog, int buttonId) { SendMessageA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0); }
+
+std::string Answer(const std::string& caption, int buttonId, int textId) {
+    HWND box = WaitForWindow(caption);
+    if (!box) return "";
+    const std::string text = ItemText(box, textId);
+    Click(box, buttonId);
+    return text;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+} // namespace gui

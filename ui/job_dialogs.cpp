@@ -1,0 +1,65 @@
+// Message boxes, the overwrite question and the page-side job operations of
+// the window program: see window_prompt.h.
+#include "ui/job_dialogs.h"
+
+#include "res/resource.h"
+#include "ui/text_win32.h"
+
+static_assert(BOX_OK == MB_OK && BOX_OKCANCEL == MB_OKCANCEL && BOX_YESNO == MB_YESNO &&
+              BOX_TASKMODAL == MB_TASKMODAL);
+static_assert(ANSWER_OK == IDOK && ANSWER_CANCEL == IDCANCEL && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
+static_assert(ANSWER_YES_TO_ALL == IDC_YES_TO_ALL);
+
+static INT_PTR CALLBACK OverwriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        setItemTextFormat(dialog, IDC_OVERWRITE_TEXT, "File:\r\n\r\n%s\r\n\r\nalready exists.  Overwrite?",
+                          reinterpret_cast<const char*>(lParam));
+        return TRUE; // default focus: "Yes"
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        EndDialog(dialog, id == IDCANCEL ? IDNO : id);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+int promptOverwrite(const std::string& path) {
+    const INT_PTR answer = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OVERWRITE), nullptr,
+                                           OverwriteDialogProc, reinterpret_cast<LPARAM>(path.c_str()));
+    if (answer == IDYES || answer == IDC_YES_TO_ALL) return static_cast<int>(answer);
+    return IDNO;
+}
+
+int WindowPrompt::showMessage(const std::string& text, const std::string& caption, unsigned flags) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+}
+
+int WindowPrompt::askOverwrite(const std::string& path) { return promptOverwrite(path); }
+
+void TogglePause(HWND page, JobControl& control) {
+    TogglePause(control, [page](bool paused) { SetDlgItemTextA(page, IDC_PAUSE, paused ? "Resume" : "Pause"); });
+}
+
+void ConfirmCancel(JobControl& control) {
+    WindowPrompt prompt;
+    ConfirmCancel(control, prompt);
+}
+
+bool WorkerRunning(HANDLE worker) { return worker && WaitForSingleObject(worker, 0) == WAIT_TIMEOUT; }
+
+bool ConfirmExit(JobControl& control, HANDLE worker) {
+    WindowPrompt prompt;
+    return ConfirmExit(control, WorkerRunning(worker), prompt);
+}
+
+void StopWorker(HWND page, JobControl& control, HANDLE& worker) {
+    KillTimer(page, STATUS_TIMER_ID);
+    RequestStop(control);
+    if (WorkerRunning(worker)) WaitForSingleObject(worker, INFINITE);
+    if (worker) CloseHandle(worker);
+    worker = nullptr;
+    EndDialog(page, 0);
+}

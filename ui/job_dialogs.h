@@ -1,0 +1,42 @@
+// The window program's side of the worker-to-user seam: message boxes with no
+// owner window and the overwrite question (dialog 102), shown on the calling
+// thread, which is the worker's own.
+#pragma once
+
+#include "core/job_control.h"
+#include "core/user_prompt.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The page's status timer (one tick a second while a job runs).
+constexpr UINT_PTR STATUS_TIMER_ID = 109;
+constexpr UINT STATUS_TIMER_INTERVAL_MS = 1000;
+
+// Shows dialog 102 modally with no owner and gives IDYES (6), 1002 ("Yes To
+// All") or IDNO (7; also Esc). When the dialog cannot be created at all the
+// answer is IDNO: nothing is replaced that the user was not asked about.
+int promptOverwrite(const std::string& path);
+
+class WindowPrompt final : public UserPrompt {
+public:
+    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    int askOverwrite(const std::string& path) override;
+};
+
+// The page-side operations that touch windows. Each works on the page's
+// JobControl as the portable operations of the same name do.
+
+// Flips paused and relabels the page's button 1029 "Resume" or "Pause".
+void TogglePause(HWND page, JobControl& control);
+// Asks "Are you sure you want to cancel?" in a message box with no owner.
+void ConfirmCancel(JobControl& control);
+// Asks "Are you sure you want to exit?" while `worker` still runs.
+bool ConfirmExit(JobControl& control, HANDLE worker);
+// The page's closing: stops timer 109, stops the job, waits for the worker,
+// closes its handle (and sets it to nullptr) and ends the page's dialog.
+void StopWorker(HWND page, JobControl& control, HANDLE& worker);
+
+// Whether the worker behind `worker` has not ended yet (a wait of 0 times out).
+bool WorkerRunning(HANDLE worker);
