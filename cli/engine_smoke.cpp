@@ -76,13 +76,13 @@ int main(int argc, char** argv) {
     JobProgress progress;
     ConsolePrompt prompt;
     if (!PrepareSplitPlan(request, plan, prompt)) return 1;
-    SplitThreadArgs args {request, plan, control, progress, prompt};
+    SplitThreadArgs args { request, plan, control, progress, prompt };
     const auto start = std::chrono::steady_clock::now();
     SplitWorker(args);
     const double seconds = SecondsSince(start);
     if (progress.finished != 1) return 1;
-    std::printf("split %s bytes into %u segments in %.2f s (%.0f MB/s)\n", FormatThousands(size).c_str(), count,
-                seconds, static_cast<double>(size) / seconds / 1e6);
+    std::printf("split %s bytes into %u segments in %.2f s (%.0f MB/s)\n", FormatThousands(size).c_str(),
+                count, seconds, static_cast<double>(size) / seconds / 1e6);
 
     // Read the segments back in order against the same pattern.
     Pattern pattern;
@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (std::int64_t done = 0; done < length;) {
-            const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(SPLIT_BLOCK_SIZE, length - done));
+            const auto step =
+                static_cast<std::uint32_t>(std::min<std::int64_t>(SPLIT_BLOCK_SIZE, length - done));
             if (!segment.read(block.get(), step)) return 1;
             for (std::uint32_t i = 0; i < step; ++i)
                 if (block[i] != pattern.next()) {

@@ -53,12 +53,13 @@ SizeUnit ChooseSizeUnit(std::int64_t value) {
     return value < 0 ? SizeUnit::Bytes : ChooseSizeUnit(static_cast<std::uint64_t>(value));
 }
 
-const SizeTemplates SOURCE_SIZE_TEMPLATES {"File size: %.2f GB", "File size: %.2f MB",
-                                           "File size: %.2f KB", "File size: %u Bytes"};
-const SizeTemplates SIZE_PER_FILE_TEMPLATES {"%.2f GB / File", "%.2f MB / File", "%.2f KB / File",
-                                             "%u Bytes / File"};
-const SizeTemplates FREE_SPACE_TEMPLATES {"Disk Space Available: %.2f GB", "Disk Space Available: %.2f MB",
-                                          "Disk Space Available: %.2f KB", "Disk Space Available: %u Bytes"};
+const SizeTemplates SOURCE_SIZE_TEMPLATES { "File size: %.2f GB", "File size: %.2f MB", "File size: %.2f KB",
+                                            "File size: %u Bytes" };
+const SizeTemplates SIZE_PER_FILE_TEMPLATES { "%.2f GB / File", "%.2f MB / File", "%.2f KB / File",
+                                              "%u Bytes / File" };
+const SizeTemplates FREE_SPACE_TEMPLATES { "Disk Space Available: %.2f GB", "Disk Space Available: %.2f MB",
+                                           "Disk Space Available: %.2f KB",
+                                           "Disk Space Available: %u Bytes" };
 
 // The templates are the program's constants; the compiler cannot see through
 // the table, so the format check is switched off for these calls alone.
@@ -87,9 +88,12 @@ std::string FormatSize(std::int64_t value, const SizeTemplates& templates) {
 std::string FormatSetSummary(std::uint32_t fileCount, std::uint64_t totalBytes) {
     const double total = static_cast<double>(totalBytes);
     switch (ChooseSizeUnit(totalBytes)) {
-    case SizeUnit::GB: return formatted("%u files (%.2f GB)", fileCount, total / static_cast<double>(GIGABYTE));
-    case SizeUnit::MB: return formatted("%u files (%.2f MB)", fileCount, total / static_cast<double>(MEGABYTE));
-    case SizeUnit::KB: return formatted("%u files (%.2f KB)", fileCount, total / static_cast<double>(KILOBYTE));
+    case SizeUnit::GB:
+        return formatted("%u files (%.2f GB)", fileCount, total / static_cast<double>(GIGABYTE));
+    case SizeUnit::MB:
+        return formatted("%u files (%.2f MB)", fileCount, total / static_cast<double>(MEGABYTE));
+    case SizeUnit::KB:
+        return formatted("%u files (%.2f KB)", fileCount, total / static_cast<double>(KILOBYTE));
     case SizeUnit::Bytes: break;
     }
     return formatted("%u files (%u Bytes)", fileCount, static_cast<unsigned>(totalBytes));

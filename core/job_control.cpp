@@ -152,8 +152,8 @@ void RequestStop(JobControl& control) {
 
 ProgressSnapshot ReadSnapshot(JobProgress& progress) {
     std::lock_guard lock(progress.mutex);
-    return {progress.totalBytes, progress.bytesDone, progress.currentFile, progress.totalFiles,
-            progress.elapsedSeconds};
+    return { progress.totalBytes, progress.bytesDone, progress.currentFile, progress.totalFiles,
+             progress.elapsedSeconds };
 }
 
 bool TakeFinished(JobProgress& progress, const std::function<void()>& clearInputs) {

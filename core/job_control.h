@@ -15,10 +15,10 @@
 #include <mutex>
 
 struct JobControl {
-    std::mutex pauseMutex;   // guards paused
-    std::mutex cancelMutex;  // guards cancelled
-    std::int32_t paused = 0;    // 1: hold before the next block
-    std::int32_t cancelled = 0; // 1: stop before the next block
+    std::mutex pauseMutex;         // guards paused
+    std::mutex cancelMutex;        // guards cancelled
+    std::int32_t paused = 0;       // 1: hold before the next block
+    std::int32_t cancelled = 0;    // 1: stop before the next block
     std::int32_t overwriteAll = 0; // worker only: replace existing files without asking
     // Signalled, under pauseMutex, whenever paused becomes 0, so that a held
     // worker sleeps instead of spinning and wakes at once.
@@ -31,8 +31,8 @@ struct JobProgress {
     std::uint64_t bytesDone = 0;
     std::uint32_t currentFile = 0; // 0-based
     std::uint32_t totalFiles = 0;
-    double elapsedSeconds = 0.0;   // working time, held time excluded
-    std::int32_t finished = 0;     // 1: the job completed; the page clears its inputs
+    double elapsedSeconds = 0.0; // working time, held time excluded
+    std::int32_t finished = 0;   // 1: the job completed; the page clears its inputs
 };
 
 // A worker's own clock over the high-resolution counter; never shared.

@@ -73,8 +73,9 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
         platform::File source = platform::File::openRead(request.sourcePath, platform::Share::None);
         if (!source.valid()) return Refuse(prompt, TEXT_OPEN_INPUT_FAILED);
         if (!source.size(plan.sourceSize))
-            return CloseAndRefuse(source, prompt, formatted("BETA: Failed to determine size of file: %s",
-                                            request.sourcePath.c_str()));
+            return CloseAndRefuse(
+                source, prompt,
+                formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()));
     }
     if (request.mode == SplitMode::FileCount) {
         if (request.fileCount < 2) return Refuse(prompt, "Please specify at least 2 output files.");
@@ -118,7 +119,8 @@ bool WriteSegment(const SplitRequest& request, const SplitPlan& plan, platform::
                   JobControl& control, JobProgress& progress, UserPrompt& prompt, Stopwatch& stopwatch,
                   std::uint32_t k) {
     stopwatch.TakeMark(); // an overwrite question below counts as working time
-    const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
+    const std::string path =
+        ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
 
     if (control.overwriteAll == 0 && platform::pathExists(path)) {
         const int answer = prompt.askOverwrite(path);
@@ -133,9 +135,11 @@ bool WriteSegment(const SplitRequest& request, const SplitPlan& plan, platform::
     // Reserve the segment's space up front, one byte short; the last write
     // extends it. An empty segment has nothing to reserve and stays empty.
     if (size > 0) {
-        if (!segment.seek(size - 1)) return CloseAndRefuse(segment, prompt, "BETA: Failed to set output file pointer.");
+        if (!segment.seek(size - 1))
+            return CloseAndRefuse(segment, prompt, "BETA: Failed to set output file pointer.");
         if (!segment.setEnd()) return CloseAndRefuse(segment, prompt, "Failed to set end of file.");
-        if (!segment.seek(0)) return CloseAndRefuse(segment, prompt, "BETA: Failed to set output file pointer.");
+        if (!segment.seek(0))
+            return CloseAndRefuse(segment, prompt, "BETA: Failed to set output file pointer.");
     }
 
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SPLIT_BLOCK_SIZE]);
@@ -150,7 +154,8 @@ bool WriteSegment(const SplitRequest& request, const SplitPlan& plan, platform::
         if (size - written < step) step = size - written;
         const auto length = static_cast<std::uint32_t>(step);
         if (!source.read(buffer.get(), length)) return CloseAndRefuse(segment, prompt, "BETA: Read Failure.");
-        if (!segment.write(buffer.get(), length)) return CloseAndRefuse(segment, prompt, "BETA: Write failure.");
+        if (!segment.write(buffer.get(), length))
+            return CloseAndRefuse(segment, prompt, "BETA: Write failure.");
         written += step;
         AddBlock(progress, length, stopwatch);
     }

@@ -21,14 +21,14 @@ static INT_PTR CALLBACK OverwriteDialogProc(HWND dialog, UINT message, WPARAM wP
         EndDialog(dialog, id == IDCANCEL ? IDNO : id);
         return TRUE;
     }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
 int promptOverwrite(const std::string& path) {
-    const INT_PTR answer = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OVERWRITE), nullptr,
-                                           OverwriteDialogProc, reinterpret_cast<LPARAM>(path.c_str()));
+    const INT_PTR answer =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OVERWRITE), nullptr,
+                        OverwriteDialogProc, reinterpret_cast<LPARAM>(path.c_str()));
     if (answer == IDYES || answer == IDC_YES_TO_ALL) return static_cast<int>(answer);
     return IDNO;
 }
@@ -40,7 +40,8 @@ int WindowPrompt::showMessage(const std::string& text, const std::string& captio
 int WindowPrompt::askOverwrite(const std::string& path) { return promptOverwrite(path); }
 
 void TogglePause(HWND page, JobControl& control) {
-    TogglePause(control, [page](bool paused) { SetDlgItemTextA(page, IDC_PAUSE, paused ? "Resume" : "Pause"); });
+    TogglePause(control,
+                [page](bool paused) { SetDlgItemTextA(page, IDC_PAUSE, paused ? "Resume" : "Pause"); });
 }
 
 void ConfirmCancel(JobControl& control) {

@@ -96,9 +96,7 @@ void File::close() {
     }
 }
 
-static bool hasWildcard(const std::string& path) {
-    return path.find_first_of("*?") != std::string::npos;
-}
+static bool hasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
 
 bool isDirectory(const std::string& path) {
     if (path.empty() || hasWildcard(path)) return false;

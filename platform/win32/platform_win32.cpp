@@ -3,7 +3,8 @@
 #include "platform/platform.h"
 
 #include <windows.h>
-#include <shlwapi.h>
+
+#include <shlwapi.h> // after windows.h, which it builds on
 
 namespace platform {
 
@@ -34,8 +35,8 @@ File File::openRead(const std::string& path, Share share) {
 
 File File::createAlways(const std::string& path) {
     File file;
-    file.handle_ = adopt(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.handle_ = adopt(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file;
 }
 
@@ -76,8 +77,7 @@ bool File::write(const void* buffer, std::uint32_t length) {
     std::uint32_t done = 0;
     while (done < length) {
         DWORD put = 0;
-        if (!WriteFile(toHandle(handle_), in + done, length - done, &put, nullptr) || put == 0)
-            return false;
+        if (!WriteFile(toHandle(handle_), in + done, length - done, &put, nullptr) || put == 0) return false;
         done += put;
     }
     return true;
@@ -90,13 +90,9 @@ void File::close() {
     }
 }
 
-bool isDirectory(const std::string& path) {
-    return !path.empty() && PathIsDirectoryA(path.c_str()) != FALSE;
-}
+bool isDirectory(const std::string& path) { return !path.empty() && PathIsDirectoryA(path.c_str()) != FALSE; }
 
-bool pathExists(const std::string& path) {
-    return !path.empty() && PathFileExistsA(path.c_str()) != FALSE;
-}
+bool pathExists(const std::string& path) { return !path.empty() && PathFileExistsA(path.c_str()) != FALSE; }
 
 bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     ULARGE_INTEGER available {};

@@ -29,7 +29,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
 HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        Search search {&caption, nullptr};
+        Search search { &caption, nullptr };
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         if (std::chrono::steady_clock::now() > deadline) return nullptr;

@@ -15,7 +15,8 @@ constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF; // the static that holds a message b
 
 // A visible top-level window of this process with exactly this caption, or
 // nullptr after `limit`.
-HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+HWND WaitForWindow(const std::string& caption,
+                   std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
 
 // The window's or the item's text.
 std::string Text(HWND window);

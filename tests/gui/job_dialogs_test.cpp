@@ -25,7 +25,7 @@ TEST(OverwriteQuestion, EachButtonGivesItsAnswer) {
     const struct {
         int button;
         int answer;
-    } cases[] = {{IDYES, ANSWER_YES}, {IDC_YES_TO_ALL, ANSWER_YES_TO_ALL}, {IDNO, ANSWER_NO}};
+    } cases[] = { { IDYES, ANSWER_YES }, { IDC_YES_TO_ALL, ANSWER_YES_TO_ALL }, { IDNO, ANSWER_NO } };
     for (const auto& c : cases) {
         auto answer = AskOverwriteAsync("C:\\out\\movie.avi.03_of_12");
         const std::string text = gui::Answer("Overwrite Existing File:", c.button, IDC_OVERWRITE_TEXT);
@@ -39,7 +39,7 @@ TEST(OverwriteQuestion, EnterAnswersYesAndEscapeAnswersNo) {
     const struct {
         WPARAM key;
         int answer;
-    } cases[] = {{VK_RETURN, ANSWER_YES}, {VK_ESCAPE, ANSWER_NO}};
+    } cases[] = { { VK_RETURN, ANSWER_YES }, { VK_ESCAPE, ANSWER_NO } };
     for (const auto& c : cases) {
         auto answer = AskOverwriteAsync("C:\\x.1_of_2");
         HWND dialog = gui::WaitForWindow("Overwrite Existing File:");
@@ -79,7 +79,8 @@ struct FakePage {
         window = CreateWindowExA(0, "STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         CreateWindowExA(0, "BUTTON", "Pause", WS_CHILD | WS_VISIBLE, 0, 0, 60, 20, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAUSE)), GetModuleHandleA(nullptr), nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAUSE)), GetModuleHandleA(nullptr),
+                        nullptr);
     }
     ~FakePage() { DestroyWindow(window); }
 };
@@ -99,7 +100,7 @@ TEST(PageOperations, ConfirmCancelAsksInAMessageBoxWithNoOwner) {
     const struct {
         int button;
         int cancelled;
-    } cases[] = {{IDYES, 1}, {IDNO, 0}};
+    } cases[] = { { IDYES, 1 }, { IDNO, 0 } };
     for (const auto& c : cases) {
         JobControl control;
         std::string text;
@@ -137,7 +138,7 @@ TEST(PageOperations, ConfirmExitAsksOnlyWhileTheWorkerRuns) {
 
     SetEvent(release);
     WaitForSingleObject(worker, INFINITE);
-    EXPECT_TRUE(ConfirmExit(control, worker)); // ended: nothing is asked
+    EXPECT_TRUE(ConfirmExit(control, worker));  // ended: nothing is asked
     EXPECT_TRUE(ConfirmExit(control, nullptr)); // never started
     CloseHandle(worker);
     CloseHandle(release);
@@ -168,8 +169,8 @@ TEST(PageOperations, StopWorkerStopsTheJobWaitsAndEndsThePage) {
     FakePage page;
     JobControl control;
     JobProgress progress;
-    std::atomic<bool> sawCancel {false};
-    LoopArgs args {&control, &progress, &sawCancel};
+    std::atomic<bool> sawCancel { false };
+    LoopArgs args { &control, &progress, &sawCancel };
     control.paused = 1; // held, as after a Yes to the exit question
     HANDLE worker = CreateThread(nullptr, 0, HeldLoop, &args, 0, nullptr);
     ASSERT_NE(worker, nullptr);

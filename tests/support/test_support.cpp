@@ -12,11 +12,11 @@ namespace fs = std::filesystem;
 const char* const TEXT_SPLIT_DONE = "File splitting operation successful!";
 
 TempDir::TempDir() {
-    static std::atomic<unsigned> counter {0};
+    static std::atomic<unsigned> counter { 0 };
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (;;) {
-        const fs::path candidate = fs::temp_directory_path() /
-            ("morvane-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        const fs::path candidate = fs::temp_directory_path() / ("morvane-test-" + std::to_string(stamp) +
+                                                                "-" + std::to_string(counter++));
         std::error_code error;
         if (fs::create_directory(candidate, error)) {
             path_ = candidate.string();
@@ -83,7 +83,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 int ScriptedPrompt::showMessage(const std::string& text, const std::string& caption, unsigned flags) {
     std::function<void(const Message&)> hook;
-    Message message {text, caption, flags};
+    Message message { text, caption, flags };
     {
         std::lock_guard lock(mutex_);
         messages_.push_back(message);

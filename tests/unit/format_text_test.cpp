@@ -6,11 +6,13 @@
 namespace {
 
 TEST(FormatText, LongTextsAreKeptWhole) {
-    for (std::size_t length : {0u, 1u, 259u, 260u, 4095u, 65536u, 1000000u}) {
+    for (std::size_t length : { 0u, 1u, 259u, 260u, 4095u, 65536u, 1000000u }) {
         const std::string path(length, 'p');
         std::string out = "old contents";
-        const int written = formatString(out, "File:\r\n\r\n%s\r\n\r\nalready exists.  Overwrite?", path.c_str());
-        EXPECT_EQ(out.size(), length + std::string("File:\r\n\r\n\r\n\r\nalready exists.  Overwrite?").size());
+        const int written =
+            formatString(out, "File:\r\n\r\n%s\r\n\r\nalready exists.  Overwrite?", path.c_str());
+        EXPECT_EQ(out.size(),
+                  length + std::string("File:\r\n\r\n\r\n\r\nalready exists.  Overwrite?").size());
         EXPECT_EQ(static_cast<std::size_t>(written), out.size());
         EXPECT_EQ(out.substr(0, 9), "File:\r\n\r\n");
         const std::string tail = "\r\n\r\nalready exists.  Overwrite?";

@@ -19,9 +19,9 @@ using namespace std::chrono_literals;
 struct LoopWorker {
     JobControl& control;
     JobProgress& progress;
-    std::atomic<bool> ended {false};
-    std::atomic<bool> sawCancel {false};
-    std::atomic<double> heldCpuSeconds {0.0};
+    std::atomic<bool> ended { false };
+    std::atomic<bool> sawCancel { false };
+    std::atomic<double> heldCpuSeconds { 0.0 };
     std::thread thread;
 
     LoopWorker(JobControl& c, JobProgress& p, int blocks) : control(c), progress(p) {
@@ -63,7 +63,8 @@ ProgressSnapshot WaitUntilStill(JobProgress& progress) {
     for (int still = 0; still < 3;) {
         std::this_thread::sleep_for(20ms);
         const ProgressSnapshot now = ReadSnapshot(progress);
-        still = (now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds) ? still + 1 : 0;
+        still =
+            (now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds) ? still + 1 : 0;
         last = now;
     }
     return last;
@@ -86,7 +87,7 @@ TEST(JobControl, PauseHoldsWithoutSpinningAndResumeGoesOn) {
 
     TogglePause(control, [&](bool paused) { labels.push_back(paused); });
     EXPECT_TRUE(WaitUntil([&] { return ReadSnapshot(progress).bytesDone > held.bytesDone + 300; }));
-    EXPECT_EQ(labels, (std::vector<bool> {true, false}));
+    EXPECT_EQ(labels, (std::vector<bool> { true, false }));
 
     RequestStop(control);
     ASSERT_TRUE(WaitUntil([&] { return worker.ended.load(); }));
@@ -161,10 +162,10 @@ TEST(JobControl, ConfirmCancelHoldsWhileAskingAndRestoresOnNo) {
         int pausedAfter;
         int cancelledAfter;
     } cases[] = {
-        {0, ANSWER_YES, 0, 1},
-        {1, ANSWER_YES, 0, 1}, // a held worker is woken to see the cancel
-        {0, ANSWER_NO, 0, 0},
-        {1, ANSWER_NO, 1, 0},  // held by the Pause button: stays held
+        { 0, ANSWER_YES, 0, 1 },
+        { 1, ANSWER_YES, 0, 1 }, // a held worker is woken to see the cancel
+        { 0, ANSWER_NO, 0, 0 },
+        { 1, ANSWER_NO, 1, 0 }, // held by the Pause button: stays held
     };
     for (const auto& c : cases) {
         JobControl control;
@@ -192,12 +193,10 @@ TEST(JobControl, ConfirmExitAsksOnlyWhileAWorkerRuns) {
         int pausedAfter;
         bool asked;
     } cases[] = {
-        {false, 0, ANSWER_NO, true, 0, false},
-        {false, 1, ANSWER_NO, true, 1, false},
-        {true, 0, ANSWER_YES, true, 1, true}, // held until StopWorker clears it
-        {true, 0, ANSWER_NO, false, 0, true},
-        {true, 1, ANSWER_NO, false, 1, true},
-        {true, 1, ANSWER_YES, true, 1, true},
+        { false, 0, ANSWER_NO, true, 0, false }, { false, 1, ANSWER_NO, true, 1, false },
+        { true, 0, ANSWER_YES, true, 1, true }, // held until StopWorker clears it
+        { true, 0, ANSWER_NO, false, 0, true },  { true, 1, ANSWER_NO, false, 1, true },
+        { true, 1, ANSWER_YES, true, 1, true },
     };
     for (const auto& c : cases) {
         JobControl control;

@@ -22,30 +22,30 @@ struct SegmentCase {
 };
 
 const SegmentCase SEGMENT_CASES[] = {
-    {"C:\\data\\movie.avi.03_of_12", "C:", "\\data\\", "movie", ".avi", ".03_of_12", true, 3, 12},
-    {"C:\\data\\movie.avi", "C:", "\\data\\", "movie", "", ".avi", false, 0, 0},
-    {"archive.tar.gz", "", "", "archive", ".tar", ".gz", false, 0, 0},
-    {"\\\\srv\\share\\README.1_of_2", "", "\\\\srv\\share\\", "README", "", ".1_of_2", true, 1, 2},
-    {"x.007_of_9", "", "", "x", "", ".007_of_9", true, 7, 9},
-    {"x.12_of_", "", "", "x", "", ".12_of_", true, 12, 0},
-    {"x.1_of_", "", "", "x", "", ".1_of_", false, 0, 0},
-    {"x.01_OF_12", "", "", "x", "", ".01_OF_12", false, 0, 0},
-    {"x.01_of_12b", "", "", "x", "", ".01_of_12b", false, 0, 0},
-    {"C:/data/movie.avi.03_of_12", "C:", "/data/", "movie", ".avi", ".03_of_12", true, 3, 12},
-    {"x.0_of_3", "", "", "x", "", ".0_of_3", true, 0, 3},
-    {"x.5_of_3", "", "", "x", "", ".5_of_3", true, 5, 3},
-    {"x._of_12", "", "", "x", "", "._of_12", false, 0, 0},
-    {"x.12of_12", "", "", "x", "", ".12of_12", false, 0, 0},
-    {"x.99999999999_of_99999999999", "", "", "x", "", ".99999999999_of_99999999999", true, 2147483647,
-     2147483647},
-    {"x.2147483647_of_2147483648", "", "", "x", "", ".2147483647_of_2147483648", true, 2147483647,
-     2147483647},
-    {"archive.tar.gz.01_of_12", "", "", "archive.tar", ".gz", ".01_of_12", true, 1, 12},
-    {"dir.d\\README.01_of_12", "", "dir.d\\", "README", "", ".01_of_12", true, 1, 12},
-    {".profile", "", "", "", "", ".profile", false, 0, 0},
-    {"", "", "", "", "", "", false, 0, 0},
-    {"C:", "C:", "", "", "", "", false, 0, 0},
-    {"C:\\", "C:", "\\", "", "", "", false, 0, 0},
+    { "C:\\data\\movie.avi.03_of_12", "C:", "\\data\\", "movie", ".avi", ".03_of_12", true, 3, 12 },
+    { "C:\\data\\movie.avi", "C:", "\\data\\", "movie", "", ".avi", false, 0, 0 },
+    { "archive.tar.gz", "", "", "archive", ".tar", ".gz", false, 0, 0 },
+    { "\\\\srv\\share\\README.1_of_2", "", "\\\\srv\\share\\", "README", "", ".1_of_2", true, 1, 2 },
+    { "x.007_of_9", "", "", "x", "", ".007_of_9", true, 7, 9 },
+    { "x.12_of_", "", "", "x", "", ".12_of_", true, 12, 0 },
+    { "x.1_of_", "", "", "x", "", ".1_of_", false, 0, 0 },
+    { "x.01_OF_12", "", "", "x", "", ".01_OF_12", false, 0, 0 },
+    { "x.01_of_12b", "", "", "x", "", ".01_of_12b", false, 0, 0 },
+    { "C:/data/movie.avi.03_of_12", "C:", "/data/", "movie", ".avi", ".03_of_12", true, 3, 12 },
+    { "x.0_of_3", "", "", "x", "", ".0_of_3", true, 0, 3 },
+    { "x.5_of_3", "", "", "x", "", ".5_of_3", true, 5, 3 },
+    { "x._of_12", "", "", "x", "", "._of_12", false, 0, 0 },
+    { "x.12of_12", "", "", "x", "", ".12of_12", false, 0, 0 },
+    { "x.99999999999_of_99999999999", "", "", "x", "", ".99999999999_of_99999999999", true, 2147483647,
+      2147483647 },
+    { "x.2147483647_of_2147483648", "", "", "x", "", ".2147483647_of_2147483648", true, 2147483647,
+      2147483647 },
+    { "archive.tar.gz.01_of_12", "", "", "archive.tar", ".gz", ".01_of_12", true, 1, 12 },
+    { "dir.d\\README.01_of_12", "", "dir.d\\", "README", "", ".01_of_12", true, 1, 12 },
+    { ".profile", "", "", "", "", ".profile", false, 0, 0 },
+    { "", "", "", "", "", "", false, 0, 0 },
+    { "C:", "C:", "", "", "", "", false, 0, 0 },
+    { "C:\\", "C:", "\\", "", "", "", false, 0, 0 },
 };
 
 TEST(SegmentPathParts, SplitsAndReadsEveryWorkedExample) {
@@ -93,19 +93,19 @@ TEST(SegmentSuffix, IsBuiltPaddedToTheDigitsOfTheCount) {
         const char* suffix;
     };
     const Case cases[] = {
-        {0, 1, ".1_of_1"},
-        {0, 9, ".1_of_9"},
-        {8, 9, ".9_of_9"},
-        {0, 10, ".01_of_10"},
-        {9, 10, ".10_of_10"},
-        {2, 12, ".03_of_12"},
-        {0, 100, ".001_of_100"},
-        {99, 100, ".100_of_100"},
-        {0, 1000000000, ".0000000001_of_1000000000"},
-        {4294967294u, 4294967295u, ".4294967295_of_4294967295"},
-        {12, 9, ".13_of_9"},          // more digits than the count: written whole
-        {4294967295u, 5, ".4294967296_of_5"}, // the number past 32 bits is not wrapped
-        {0, 0, ".1_of_0"},
+        { 0, 1, ".1_of_1" },
+        { 0, 9, ".1_of_9" },
+        { 8, 9, ".9_of_9" },
+        { 0, 10, ".01_of_10" },
+        { 9, 10, ".10_of_10" },
+        { 2, 12, ".03_of_12" },
+        { 0, 100, ".001_of_100" },
+        { 99, 100, ".100_of_100" },
+        { 0, 1000000000, ".0000000001_of_1000000000" },
+        { 4294967294u, 4294967295u, ".4294967295_of_4294967295" },
+        { 12, 9, ".13_of_9" },                  // more digits than the count: written whole
+        { 4294967295u, 5, ".4294967296_of_5" }, // the number past 32 bits is not wrapped
+        { 0, 0, ".1_of_0" },
     };
     for (const auto& c : cases) {
         SegmentPathParts parts;
@@ -115,8 +115,8 @@ TEST(SegmentSuffix, IsBuiltPaddedToTheDigitsOfTheCount) {
 }
 
 TEST(SegmentSuffix, EverySuffixBuiltReadsBackItsNumbers) {
-    for (std::uint32_t count : {1u, 2u, 9u, 10u, 99u, 100u, 1000u, 65536u, 2147483647u}) {
-        for (std::uint32_t index : {0u, count / 2, count - 1}) {
+    for (std::uint32_t count : { 1u, 2u, 9u, 10u, 99u, 100u, 1000u, 65536u, 2147483647u }) {
+        for (std::uint32_t index : { 0u, count / 2, count - 1 }) {
             SegmentPathParts parts;
             parts.setSegmentSuffix(index, count);
             ASSERT_TRUE(parts.isSegment()) << parts.suffix;
@@ -133,11 +133,11 @@ TEST(PathParts, PartsLongerThanTheirLimitLeaveEverythingEmpty) {
         std::string path;
         bool empty;
     } cases[] = {
-        {"C:\\d\\" + longPart + ".avi", true},
-        {"C:\\d\\" + fits + ".avi", false},
-        {"C:\\" + longPart + "\\x.avi", true},
-        {"C:\\" + std::string(PATH_PART_LIMIT - 2, 'd') + "\\x.avi", false},
-        {"C:\\x." + longPart, true},
+        { "C:\\d\\" + longPart + ".avi", true },
+        { "C:\\d\\" + fits + ".avi", false },
+        { "C:\\" + longPart + "\\x.avi", true },
+        { "C:\\" + std::string(PATH_PART_LIMIT - 2, 'd') + "\\x.avi", false },
+        { "C:\\x." + longPart, true },
     };
     for (const auto& c : cases) {
         PathParts parts;
@@ -183,7 +183,7 @@ TEST(PathParts, TrailBytesOfDoubleByteCharactersAreNeverSeparatorsOrDots) {
 class DirectoryAdjustment : public ::testing::Test {
 protected:
     TempDir temp;
-    const std::string sep {platform::PATH_SEPARATOR};
+    const std::string sep { platform::PATH_SEPARATOR };
 };
 
 TEST_F(DirectoryAdjustment, ExistingDirectoriesEndUpAsDirectoriesHoweverWritten) {
@@ -194,11 +194,11 @@ TEST_F(DirectoryAdjustment, ExistingDirectoriesEndUpAsDirectoriesHoweverWritten)
         std::string path;
         std::string directoryEnd;
     } cases[] = {
-        {temp.file("out"), "out" + sep},
-        {temp.file("out") + sep, "out" + sep},
-        {temp.file("out") + "/", "out/"},
-        {temp.file("out.d"), "out.d" + sep},
-        {temp.file("backup.old.03_of_12"), "backup.old.03_of_12" + sep},
+        { temp.file("out"), "out" + sep },
+        { temp.file("out") + sep, "out" + sep },
+        { temp.file("out") + "/", "out/" },
+        { temp.file("out.d"), "out.d" + sep },
+        { temp.file("backup.old.03_of_12"), "backup.old.03_of_12" + sep },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -213,8 +213,8 @@ TEST_F(DirectoryAdjustment, ExistingDirectoriesEndUpAsDirectoriesHoweverWritten)
 }
 
 TEST_F(DirectoryAdjustment, FilesAndMissingPathsKeepTheirLastComponent) {
-    WriteFile(temp.file("movie.avi.03_of_12"), {1, 2, 3});
-    for (const std::string name : {"movie.avi.03_of_12", "missing.avi.03_of_12"}) {
+    WriteFile(temp.file("movie.avi.03_of_12"), { 1, 2, 3 });
+    for (const std::string name : { "movie.avi.03_of_12", "missing.avi.03_of_12" }) {
         SegmentPathParts parts(temp.file(name));
         EXPECT_EQ(parts.name, "movie" == name.substr(0, 5) ? "movie" : "missing");
         EXPECT_EQ(parts.extension, ".avi");
@@ -247,7 +247,7 @@ TEST_F(DirectoryAdjustment, SegmentPathsLandInsideTheOutputDirectory) {
 TEST_F(DirectoryAdjustment, AVanishedOutputDirectoryIsStillTheDirectory) {
     // Composing into a directory that no longer exists must not put the segment
     // into its parent: the path keeps the directory, and creating it fails.
-    for (const std::string missing : {"gone", "gone.d", "gone.01_of_12"})
+    for (const std::string missing : { "gone", "gone.d", "gone.01_of_12" })
         EXPECT_EQ(ComposeSegmentPath("movie.avi", temp.file(missing), 0, 2),
                   temp.file(missing) + sep + "movie.avi.1_of_2")
             << missing;

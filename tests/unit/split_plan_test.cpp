@@ -26,12 +26,8 @@ TEST(PlanByFileCount, SpreadsTheRemainderOverTheFirstSegments) {
         std::uint32_t count;
         std::vector<std::int64_t> sizes;
     } cases[] = {
-        {10, 3, {4, 3, 3}},
-        {12, 3, {4, 4, 4}},
-        {3, 5, {1, 1, 1, 0, 0}},
-        {0, 2, {0, 0}},
-        {1, 2, {1, 0}},
-        {11, 4, {3, 3, 3, 2}},
+        { 10, 3, { 4, 3, 3 } }, { 12, 3, { 4, 4, 4 } }, { 3, 5, { 1, 1, 1, 0, 0 } },
+        { 0, 2, { 0, 0 } },     { 1, 2, { 1, 0 } },     { 11, 4, { 3, 3, 3, 2 } },
     };
     for (const auto& c : cases) {
         SplitPlan plan;
@@ -42,8 +38,9 @@ TEST(PlanByFileCount, SpreadsTheRemainderOverTheFirstSegments) {
 }
 
 TEST(PlanByFileCount, KeepsTheInvariantForLargeSourcesAndCounts) {
-    for (std::int64_t source : {std::int64_t {5} << 32, (std::int64_t {1} << 31) + 7, std::int64_t {1} << 40})
-        for (std::uint32_t count : {2u, 7u, 1000u, 4294967295u}) {
+    for (std::int64_t source :
+         { std::int64_t { 5 } << 32, (std::int64_t { 1 } << 31) + 7, std::int64_t { 1 } << 40 })
+        for (std::uint32_t count : { 2u, 7u, 1000u, 4294967295u }) {
             SplitPlan plan;
             plan.sourceSize = source;
             PlanByFileCount(plan, count);
@@ -58,11 +55,8 @@ TEST(PlanBySegmentSize, FullSegmentsThenWhatIsLeft) {
         std::int64_t source, size;
         std::vector<std::int64_t> sizes;
     } cases[] = {
-        {10, 4, {4, 4, 2}},
-        {12, 4, {4, 4, 4}},
-        {3, 5, {3}},
-        {0, 5, {}},
-        {5, 1, {1, 1, 1, 1, 1}},
+        { 10, 4, { 4, 4, 2 } }, { 12, 4, { 4, 4, 4 } },      { 3, 5, { 3 } },
+        { 0, 5, {} },           { 5, 1, { 1, 1, 1, 1, 1 } },
     };
     for (const auto& c : cases) {
         SplitPlan plan;
@@ -96,8 +90,9 @@ TEST(CustomSizeToBytes, MultipliesByPowersOf1024AndTruncates) {
         std::int32_t unit;
         std::int64_t bytes;
     } cases[] = {
-        {1.5, 2, 1572864}, {0.3, 1, 307}, {0.5, 0, 0},  {4, 0, 4},      {2, 3, 2147483648},
-        {1, -1, 1},        {7, 9, 7},     {1.99, 0, 1}, {0.0009765625, 1, 1},
+        { 1.5, 2, 1572864 }, { 0.3, 1, 307 },      { 0.5, 0, 0 },
+        { 4, 0, 4 },         { 2, 3, 2147483648 }, { 1, -1, 1 },
+        { 7, 9, 7 },         { 1.99, 0, 1 },       { 0.0009765625, 1, 1 },
     };
     for (const auto& c : cases) {
         std::int64_t bytes = -1;
@@ -145,13 +140,13 @@ TEST_F(PlanCheck, RefusesWithTheTextOfEachLimit) {
         std::int32_t unit;
         const char* text;
     } cases[] = {
-        {10, SplitMode::FileCount, 1, 0, 0, "Please specify at least 2 output files."},
-        {10, SplitMode::FileCount, 0, 0, 0, "Please specify at least 2 output files."},
-        {10, SplitMode::CustomSize, 0, 0.5, 0, "Please enter a file size of at least 1 byte."},
-        {10, SplitMode::CustomSize, 0, 9e18, 3, "Please enter a file size of at least 1 byte."},
-        {10, SplitMode::CustomSize, 0, 10, 0, "Specified output size does not require splitting."},
-        {10, SplitMode::CustomSize, 0, 1, 2, "Specified output size does not require splitting."},
-        {0, SplitMode::CustomSize, 0, 1, 0, "Specified output size does not require splitting."},
+        { 10, SplitMode::FileCount, 1, 0, 0, "Please specify at least 2 output files." },
+        { 10, SplitMode::FileCount, 0, 0, 0, "Please specify at least 2 output files." },
+        { 10, SplitMode::CustomSize, 0, 0.5, 0, "Please enter a file size of at least 1 byte." },
+        { 10, SplitMode::CustomSize, 0, 9e18, 3, "Please enter a file size of at least 1 byte." },
+        { 10, SplitMode::CustomSize, 0, 10, 0, "Specified output size does not require splitting." },
+        { 10, SplitMode::CustomSize, 0, 1, 2, "Specified output size does not require splitting." },
+        { 0, SplitMode::CustomSize, 0, 1, 0, "Specified output size does not require splitting." },
     };
     for (const auto& c : cases) {
         prompt.reset();
@@ -171,12 +166,12 @@ TEST_F(PlanCheck, FillsThePlanWhenTheLimitsHold) {
     request.sizeUnit = 0;
     EXPECT_EQ(Check(request, true), "");
     EXPECT_EQ(plan.sourceSize, 10);
-    EXPECT_EQ(Sizes(plan), (std::vector<std::int64_t> {4, 4, 2}));
+    EXPECT_EQ(Sizes(plan), (std::vector<std::int64_t> { 4, 4, 2 }));
 
     request.mode = SplitMode::FileCount;
     request.fileCount = 3;
     EXPECT_EQ(Check(request, true), "");
-    EXPECT_EQ(Sizes(plan), (std::vector<std::int64_t> {4, 3, 3}));
+    EXPECT_EQ(Sizes(plan), (std::vector<std::int64_t> { 4, 3, 3 }));
 }
 
 TEST_F(PlanCheck, ASourceThatCannotBeOpenedIsReported) {
@@ -209,7 +204,7 @@ TEST_F(PlanCheck, ACustomSizePlanBeyond32BitCountsIsRefusedClearly) {
     SplitRequest request = Request(0);
     {
         platform::File file = platform::File::createAlways(request.sourcePath);
-        ASSERT_TRUE(file.seek(std::int64_t {1} << 32));
+        ASSERT_TRUE(file.seek(std::int64_t { 1 } << 32));
         ASSERT_TRUE(file.setEnd());
     }
     request.mode = SplitMode::CustomSize;

@@ -23,7 +23,7 @@ protected:
     JobControl control;
     JobProgress progress;
     ScriptedPrompt prompt;
-    SplitThreadArgs args {request, plan, control, progress, prompt};
+    SplitThreadArgs args { request, plan, control, progress, prompt };
     Bytes source;
 
     void SetUp() override {
@@ -71,7 +71,8 @@ protected:
         for (int still = 0; still < 3;) {
             std::this_thread::sleep_for(20ms);
             const ProgressSnapshot now = ReadSnapshot(progress);
-            still = now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds ? still + 1 : 0;
+            still =
+                now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds ? still + 1 : 0;
             last = now;
         }
         return last;
@@ -94,13 +95,13 @@ TEST_F(SplitWorkerTest, SegmentsAreNamedSizedAndFilledAsPlanned) {
         double customSize;
         std::vector<std::string> firstAndLast;
     } cases[] = {
-        {10, SplitMode::FileCount, 3, 0, {"movie.avi.1_of_3", "movie.avi.3_of_3"}},
-        {10, SplitMode::CustomSize, 0, 4, {"movie.avi.1_of_3", "movie.avi.3_of_3"}},
-        {100000, SplitMode::FileCount, 12, 0, {"movie.avi.01_of_12", "movie.avi.12_of_12"}},
-        {100001, SplitMode::FileCount, 100, 0, {"movie.avi.001_of_100", "movie.avi.100_of_100"}},
-        {16384 * 3, SplitMode::CustomSize, 0, 16384, {"movie.avi.1_of_3", "movie.avi.3_of_3"}},
-        {16384 * 3 + 1, SplitMode::CustomSize, 0, 16385, {"movie.avi.1_of_3", "movie.avi.3_of_3"}},
-        {200000, SplitMode::FileCount, 2, 0, {"movie.avi.1_of_2", "movie.avi.2_of_2"}},
+        { 10, SplitMode::FileCount, 3, 0, { "movie.avi.1_of_3", "movie.avi.3_of_3" } },
+        { 10, SplitMode::CustomSize, 0, 4, { "movie.avi.1_of_3", "movie.avi.3_of_3" } },
+        { 100000, SplitMode::FileCount, 12, 0, { "movie.avi.01_of_12", "movie.avi.12_of_12" } },
+        { 100001, SplitMode::FileCount, 100, 0, { "movie.avi.001_of_100", "movie.avi.100_of_100" } },
+        { 16384 * 3, SplitMode::CustomSize, 0, 16384, { "movie.avi.1_of_3", "movie.avi.3_of_3" } },
+        { 16384 * 3 + 1, SplitMode::CustomSize, 0, 16385, { "movie.avi.1_of_3", "movie.avi.3_of_3" } },
+        { 200000, SplitMode::FileCount, 2, 0, { "movie.avi.1_of_2", "movie.avi.2_of_2" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
@@ -151,7 +152,7 @@ TEST_F(SplitWorkerTest, EmptySegmentsAreWrittenAsEmptyFilesAndTheSplitGoesOn) {
 }
 
 TEST_F(SplitWorkerTest, SourceWithoutExtensionAndWithSeveralDots) {
-    for (const std::string name : {"README", "archive.tar.gz"}) {
+    for (const std::string name : { "README", "archive.tar.gz" }) {
         prompt.reset();
         Plan(1000, SplitMode::FileCount, 12, 0, name);
         SplitWorker(args);
@@ -164,20 +165,20 @@ TEST_F(SplitWorkerTest, SourceWithoutExtensionAndWithSeveralDots) {
 
 TEST_F(SplitWorkerTest, OverwriteYesReplacesEachExistingFileAfterAsking) {
     Plan(30, SplitMode::FileCount, 3);
-    const Bytes old = {'o', 'l', 'd'};
+    const Bytes old = { 'o', 'l', 'd' };
     WriteFile(SegmentPath(0), old);
     WriteFile(SegmentPath(2), old);
     prompt.queueOverwriteAnswer(ANSWER_YES);
     prompt.queueOverwriteAnswer(ANSWER_YES);
     SplitWorker(args);
-    EXPECT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> {SegmentPath(0), SegmentPath(2)}));
+    EXPECT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> { SegmentPath(0), SegmentPath(2) }));
     for (std::uint32_t k = 0; k < 3; ++k) ExpectSegmentComplete(k);
     ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
 }
 
 TEST_F(SplitWorkerTest, YesToAllSkipsLaterQuestionsForThisJobOnly) {
     Plan(40, SplitMode::FileCount, 4);
-    for (std::uint32_t k = 0; k < 4; ++k) WriteFile(SegmentPath(k), {'x'});
+    for (std::uint32_t k = 0; k < 4; ++k) WriteFile(SegmentPath(k), { 'x' });
     prompt.queueOverwriteAnswer(ANSWER_YES_TO_ALL);
     SplitWorker(args);
     EXPECT_EQ(prompt.overwriteQuestions().size(), 1u);
@@ -191,7 +192,7 @@ TEST_F(SplitWorkerTest, YesToAllSkipsLaterQuestionsForThisJobOnly) {
 
 TEST_F(SplitWorkerTest, OverwriteNoStopsSilentlyAndLeavesTheFileUntouched) {
     Plan(50, SplitMode::FileCount, 5);
-    const Bytes old = {'k', 'e', 'e', 'p'};
+    const Bytes old = { 'k', 'e', 'e', 'p' };
     WriteFile(SegmentPath(2), old);
     prompt.queueOverwriteAnswer(ANSWER_NO);
     SplitWorker(args);
@@ -208,13 +209,14 @@ TEST_F(SplitWorkerTest, PauseHoldsResumeGoesOnAndTheSplitCompletes) {
     Plan(4 * 1024 * 1024, SplitMode::FileCount, 4);
     // Pause from inside the overwrite question of segment 2, so that the worker
     // holds before that segment's first block.
-    WriteFile(SegmentPath(1), {'x'});
-    std::atomic<bool> asked {false};
+    WriteFile(SegmentPath(1), { 'x' });
+    std::atomic<bool> asked { false };
     struct PausingPrompt : UserPrompt {
         JobControl& control;
         ScriptedPrompt& record;
         std::atomic<bool>& asked;
-        PausingPrompt(JobControl& c, ScriptedPrompt& r, std::atomic<bool>& a) : control(c), record(r), asked(a) {}
+        PausingPrompt(JobControl& c, ScriptedPrompt& r, std::atomic<bool>& a)
+            : control(c), record(r), asked(a) {}
         int showMessage(const std::string& text, const std::string& caption, unsigned flags) override {
             return record.showMessage(text, caption, flags);
         }
@@ -224,7 +226,7 @@ TEST_F(SplitWorkerTest, PauseHoldsResumeGoesOnAndTheSplitCompletes) {
             return record.askOverwrite(path);
         }
     } pausing(control, prompt, asked);
-    SplitThreadArgs pausingArgs {request, plan, control, progress, pausing};
+    SplitThreadArgs pausingArgs { request, plan, control, progress, pausing };
     std::thread worker([&] { SplitWorker(pausingArgs); });
 
     ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
@@ -247,10 +249,10 @@ TEST_F(SplitWorkerTest, PauseHoldsResumeGoesOnAndTheSplitCompletes) {
 
 TEST_F(SplitWorkerTest, CancelStopsAtTheNextBlockAndLeavesThePartialSegment) {
     Plan(3 * 4 * 1024 * 1024, SplitMode::FileCount, 3);
-    WriteFile(SegmentPath(1), {'x'});
+    WriteFile(SegmentPath(1), { 'x' });
     struct PausingPrompt : UserPrompt {
         JobControl& control;
-        std::atomic<bool> asked {false};
+        std::atomic<bool> asked { false };
         explicit PausingPrompt(JobControl& c) : control(c) {}
         int showMessage(const std::string&, const std::string&, unsigned) override { return ANSWER_OK; }
         int askOverwrite(const std::string&) override {
@@ -259,7 +261,7 @@ TEST_F(SplitWorkerTest, CancelStopsAtTheNextBlockAndLeavesThePartialSegment) {
             return ANSWER_YES;
         }
     } pausing(control);
-    SplitThreadArgs pausingArgs {request, plan, control, progress, pausing};
+    SplitThreadArgs pausingArgs { request, plan, control, progress, pausing };
     std::thread worker([&] { SplitWorker(pausingArgs); });
     ASSERT_TRUE(WaitUntil([&] { return pausing.asked.load(); }));
     const ProgressSnapshot atStart = WaitUntilHeld();
@@ -301,7 +303,7 @@ TEST_F(SplitWorkerTest, CancelStopsAtTheNextBlockAndLeavesThePartialSegment) {
 
     // The next job starts clean, whatever the cancelled one left in the flags.
     ScriptedPrompt second;
-    SplitThreadArgs secondArgs {request, plan, control, progress, second};
+    SplitThreadArgs secondArgs { request, plan, control, progress, second };
     SplitWorker(secondArgs);
     for (std::uint32_t k = 0; k < 3; ++k) ExpectSegmentComplete(k);
     EXPECT_EQ(progress.finished, 1);
@@ -313,7 +315,7 @@ TEST_F(SplitWorkerTest, AMissingOutputDirectoryWritesNothing) {
     SplitWorker(args);
     ExpectOnlyMessage("Please enter a valid output directory.", "", BOX_TASKMODAL);
     EXPECT_FALSE(FileExists(temp.file("gone")));
-    EXPECT_EQ(ListDirectory(temp.path()), (std::vector<std::string> {"movie.avi", "out"}));
+    EXPECT_EQ(ListDirectory(temp.path()), (std::vector<std::string> { "movie.avi", "out" }));
     EXPECT_EQ(progress.finished, 0);
 }
 
@@ -340,7 +342,7 @@ TEST_F(SplitWorkerTest, ASegmentThatCannotBeCreatedStopsTheSplit) {
     Plan(90, SplitMode::FileCount, 3);
     std::filesystem::create_directory(SegmentPath(1)); // a directory holds the name
     SplitWorker(args);
-    ASSERT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> {SegmentPath(1)}));
+    ASSERT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> { SegmentPath(1) }));
     ExpectOnlyMessage("Failed to create output file: " + SegmentPath(1) + ".", "Error:", BOX_TASKMODAL);
     ExpectSegmentComplete(0);
     EXPECT_FALSE(FileExists(SegmentPath(2)));
@@ -352,7 +354,7 @@ TEST_F(SplitWorkerTest, ASegmentThatCannotBeCreatedStopsTheSplit) {
 // Windows the source is held without write sharing): the short read fails.
 TEST_F(SplitWorkerTest, ASourceThatShrinksMidSplitIsAReadFailure) {
     Plan(4 * 1024 * 1024, SplitMode::FileCount, 2);
-    WriteFile(SegmentPath(1), {'x'});
+    WriteFile(SegmentPath(1), { 'x' });
     struct TruncatingPrompt : UserPrompt {
         ScriptedPrompt& record;
         std::string source;
@@ -365,7 +367,7 @@ TEST_F(SplitWorkerTest, ASourceThatShrinksMidSplitIsAReadFailure) {
             return ANSWER_YES;
         }
     } truncating(prompt, request.sourcePath);
-    SplitThreadArgs truncatingArgs {request, plan, control, progress, truncating};
+    SplitThreadArgs truncatingArgs { request, plan, control, progress, truncating };
     SplitWorker(truncatingArgs);
     ExpectOnlyMessage("BETA: Read Failure.", "Error:", BOX_TASKMODAL);
     ExpectSegmentComplete(0);
