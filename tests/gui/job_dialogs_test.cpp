@@ -5,6 +5,7 @@
 #include "tests/gui/gui_driver.h"
 #include "tests/support/test_support.h"
 #include "ui/job_dialogs.h"
+#include "ui/text_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,26 @@ TEST(WindowPrompt, ShowsAMessageBoxWithItsTextAndCaption) {
     });
     EXPECT_EQ(gui::Answer("Error:", IDOK), "Failed to create output file: C:\\x\\y.1_of_2.");
     EXPECT_EQ(shown.get(), IDOK);
+}
+
+TEST(FormattedWindowText, MessageBoxesAndItemsGetTheWholeText) {
+    const std::string longPath = "C:\\" + std::string(5000, 'x') + "\\100% done.avi";
+    auto shown = std::async(std::launch::async, [&] {
+        return messageBoxFormat(nullptr, "Error:", MB_OK | MB_TASKMODAL, "Failed to create output file: %s.",
+                                longPath.c_str());
+    });
+    EXPECT_EQ(gui::Answer("Error:", IDOK), "Failed to create output file: " + longPath + ".");
+    EXPECT_EQ(shown.get(), IDOK);
+
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 50, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+    EXPECT_EQ(setWindowTextFormat(edit, "%s / %s Bytes", "1,000,000", "2,500,000"), 27);
+    EXPECT_EQ(gui::Text(edit), "1,000,000 / 2,500,000 Bytes");
+    const int length = setWindowTextFormat(edit, "[%s]", longPath.c_str());
+    EXPECT_EQ(length, static_cast<int>(longPath.size()) + 2);
+    EXPECT_EQ(gui::Text(edit), "[" + longPath + "]");
+    DestroyWindow(edit);
 }
 
 // A top-level window with a "Pause" button 1029, standing in for a page.
