@@ -118,19 +118,28 @@ void SegmentPathParts::setSegmentSuffix(std::uint32_t index, std::uint32_t count
 
 bool isSegmentPath(const std::string& path) { return SegmentPathParts(path).isSegment(); }
 
+std::string DirectoryPrefix(const std::string& directoryPath) {
+    PathParts parts;
+    parts.split(directoryPath);
+    if (parts.path().empty() && !directoryPath.empty()) {
+        // A part beyond its limit: keep the directory exactly as written.
+        const char last = directoryPath.back();
+        return last == '\\' || last == '/' ? directoryPath : directoryPath + platform::PATH_SEPARATOR;
+    }
+    if (!parts.name.empty() || !parts.extension.empty()) {
+        // The directory did not exist when it was queried (it vanished after the
+        // worker's check). It stays the directory anyway, so that creating a file
+        // in it fails instead of writing into the parent under a stray name.
+        parts.directory += parts.name + parts.extension + platform::PATH_SEPARATOR;
+    }
+    return parts.drive + parts.directory;
+}
+
 std::string ComposeSegmentPath(const std::string& sourcePath, const std::string& outputDir,
                                std::uint32_t index, std::uint32_t count) {
     PathParts source;
     source.split(sourcePath);
-    SegmentPathParts segment(outputDir);
-    if (!segment.name.empty() || !segment.extension.empty() || !segment.suffix.empty()) {
-        // The directory did not exist when it was queried (it vanished after the
-        // worker's check). Keep it as the directory anyway, so that creating the
-        // segment fails instead of writing it into the parent under a stray name.
-        segment.directory += segment.name + segment.extension + segment.suffix + platform::PATH_SEPARATOR;
-        segment.extension.clear();
-    }
-    segment.name = source.name + source.extension;
+    SegmentPathParts segment;
     segment.setSegmentSuffix(index, count);
-    return segment.fullPath();
+    return DirectoryPrefix(outputDir) + source.name + source.extension + segment.suffix;
 }

@@ -56,6 +56,13 @@ struct SegmentPathParts : PathParts {
 
 bool isSegmentPath(const std::string& path);
 
+// The drive and directory of a path that names a directory, ending in a
+// separator unless it is empty or a bare drive ("D:"): "C:\\out" and "C:\\out\\"
+// both give "C:\\out\\". A file is never put beside the directory instead of
+// into it: a path that no longer names a directory, or whose parts exceed
+// their limits, is still taken as the directory.
+std::string DirectoryPrefix(const std::string& directoryPath);
+
 // The path of segment `index` (0-based) of `count` for `sourcePath`, written into
 // `outputDir`: the source's file name and the segment suffix, inside the
 // directory (named with or without a trailing separator).

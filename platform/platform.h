@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -69,6 +70,22 @@ bool isDirectory(const std::string& path);
 
 // True when a file or a directory exists at the path (PathFileExistsA).
 bool pathExists(const std::string& path);
+
+// The names of the entries of one directory that match `pattern`: a path
+// whose last component is a name prefix followed by ".*". On Windows this is
+// FindFirstFileA's match, case-insensitive (and so also the name without the
+// dot). On POSIX it is every entry whose name starts with the prefix and the
+// dot, compared byte for byte as the file system compares names. False, with
+// no names, when nothing matches or the directory cannot be read.
+bool listMatching(const std::string& pattern, std::vector<std::string>& names);
+
+// Whether two file names (no directory) are the same name to the file system:
+// case-insensitive on Windows, byte for byte on POSIX.
+bool sameName(const std::string& a, const std::string& b);
+
+// Whether two paths name the same existing file (the same volume and file
+// identity, however the paths are written). False when either is missing.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Bytes available to the calling user on the volume that holds `directory`
 // (the first count of GetDiskFreeSpaceExA). False when the query fails.

@@ -3,7 +3,9 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -108,6 +110,32 @@ bool pathExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    const std::size_t slash = pattern.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    std::string prefix = pattern.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (prefix.size() < 2 || prefix.compare(prefix.size() - 2, 2, ".*") != 0) return false;
+    prefix.pop_back(); // keep the dot: "movie.avi."
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return !names.empty();
+}
+
+bool sameName(const std::string& a, const std::string& b) { return a == b; }
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {

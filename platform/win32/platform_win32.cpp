@@ -94,6 +94,41 @@ bool isDirectory(const std::string& path) { return !path.empty() && PathIsDirect
 
 bool pathExists(const std::string& path) { return !path.empty() && PathFileExistsA(path.c_str()) != FALSE; }
 
+bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAA entry {};
+    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        names.emplace_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return true;
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// The volume and file index of an existing file or directory.
+static bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return ok;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia {}, ib {};
+    if (!FileIdentity(a, ia) || !FileIdentity(b, ib)) return false;
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     ULARGE_INTEGER available {};
     if (!GetDiskFreeSpaceExA(directory.c_str(), &available, nullptr, nullptr)) return false;

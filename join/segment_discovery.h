@@ -1,0 +1,18 @@
+// Segment discovery: from any one segment's path, the segments of the same
+// split that lie beside it, each with its size.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// Full path of each member -> its size in bytes, ordered by the path's bytes.
+using SegmentSet = std::map<std::string, std::int64_t>;
+
+// The members of the set that `segmentPath` belongs to: the files in its
+// directory whose name is the same source name (as the file system compares
+// names) followed by a segment suffix with the same count N. Each member is
+// opened without sharing to measure it, so on Windows a member held open by
+// another program spoils the whole discovery. Empty when nothing qualifies or
+// any member cannot be opened or measured; it never shows a message.
+SegmentSet DiscoverSegments(const std::string& segmentPath);
