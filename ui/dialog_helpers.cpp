@@ -1,0 +1,154 @@
+// Browse dialogs, the painted progress bar and the header gradient: see
+// dialog_helpers.h.
+#include "ui/dialog_helpers.h"
+
+#include "res/resource.h"
+#include "ui/text_win32.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+#include <uxtheme.h>
+
+#include <cmath>
+
+bool browseForOutputDirectory(HWND page) {
+    BROWSEINFOA info {};
+    info.hwndOwner = page;
+    info.pidlRoot = nullptr;
+    info.lpszTitle = "Select Output Directory:";
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
+    if (!item) return false;
+    char path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListA(item, path)) path[0] = '\0';
+    SetDlgItemTextA(page, IDC_OUTPUT_DIR, path);
+    CoTaskMemFree(item);
+    return true;
+}
+
+bool browseForSourceFile(HWND page) {
+    char file[MAX_PATH] = {};
+    OPENFILENAMEA dialog {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = page;
+    dialog.lpstrFilter = "All Files (*.*)\0*.*\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&dialog)) return false;
+    SetDlgItemTextA(page, IDC_SOURCE, file);
+    return true;
+}
+
+namespace {
+
+// What each painted bar keeps, reached through the bar's user data.
+struct TextBarState {
+    WNDPROC previous = nullptr;
+    RECT client {};
+    HFONT font = nullptr;
+};
+
+TextBarState* barState(HWND bar) {
+    return reinterpret_cast<TextBarState*>(GetWindowLongPtrA(bar, GWLP_USERDATA));
+}
+
+void paintBarText(HWND bar, const TextBarState& state) {
+    const std::string text = windowText(bar);
+    HDC dc = GetDC(bar);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    HGDIOBJ oldFont = SelectObject(dc, state.font);
+    const int width = state.client.right - state.client.left;
+    const int height = state.client.bottom - state.client.top;
+    TextOutA(dc, width / 2, height / 2 - 7, text.c_str(), static_cast<int>(text.size()));
+    SelectObject(dc, oldFont);
+    ReleaseDC(bar, dc);
+}
+
+} // namespace
+
+void installTextProgressBar(HWND bar) {
+    auto* state = new TextBarState;
+    SetWindowLongPtrA(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    state->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextProgressBar)));
+}
+
+LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    TextBarState* state = barState(bar);
+    if (!state) return DefWindowProcA(bar, message, wParam, lParam);
+    const WNDPROC previous = state->previous;
+    switch (message) {
+    case MSG_TEXT_BAR_INIT:
+        GetClientRect(bar, &state->client);
+        // With visual styles the bar ignores its colours unless its theme is off.
+        SetWindowTheme(bar, L" ", L" ");
+        CallWindowProcA(previous, bar, PBM_SETPOS, 0, 0);
+        CallWindowProcA(previous, bar, PBM_SETRANGE32, 0, 1000);
+        if (!state->font)
+            state->font =
+                CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Calibri");
+        break;
+    case WM_PAINT:
+        // Every paint redraws the whole bar, then the text goes over it.
+        InvalidateRect(bar, nullptr, TRUE);
+        CallWindowProcA(previous, bar, WM_PAINT, 0, 0);
+        paintBarText(bar, *state);
+        return 0;
+    case WM_SETTEXT: {
+        // The text is painted by us; a new text needs a new paint.
+        const LRESULT result = CallWindowProcA(previous, bar, message, wParam, lParam);
+        InvalidateRect(bar, nullptr, TRUE);
+        return result;
+    }
+    case WM_CLOSE:
+        if (state->font) DeleteObject(state->font);
+        state->font = nullptr;
+        break;
+    case WM_NCDESTROY: {
+        if (state->font) DeleteObject(state->font);
+        SetWindowLongPtrA(bar, GWLP_USERDATA, 0);
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        delete state;
+        return CallWindowProcA(previous, bar, message, wParam, lParam);
+    }
+    default: break;
+    }
+    return CallWindowProcA(previous, bar, message, wParam, lParam);
+}
+
+namespace {
+HeaderPens* sharedPens = nullptr;
+int penCreations = 0;
+} // namespace
+
+HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect) {
+    if (!sharedPens) {
+        sharedPens = new HeaderPens;
+        for (int i = 0; i < 15; ++i) {
+            const auto grey = 210u + static_cast<unsigned>(std::floor(i * 45.0 / 15.0 + 0.5));
+            sharedPens->pens[i] = CreatePen(PS_SOLID, 1, rgb(grey, grey, grey));
+        }
+        ++penCreations;
+    }
+    for (int i = 0; i < 15; ++i) {
+        HGDIOBJ old = SelectObject(dc, sharedPens->pens[i]);
+        MoveToEx(dc, rect.left, i, nullptr);
+        LineTo(dc, rect.right, i);
+        SelectObject(dc, old);
+    }
+    return sharedPens;
+}
+
+void releaseHeaderPens() {
+    if (!sharedPens) return;
+    for (HPEN pen : sharedPens->pens)
+        if (pen) DeleteObject(pen);
+    delete sharedPens;
+    sharedPens = nullptr;
+}
+
+int headerPenCreations() { return penCreations; }

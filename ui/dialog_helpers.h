@@ -1,0 +1,41 @@
+// Small pieces of user interface that several pages share: the two browse
+// dialogs, the progress bar that paints its percentage, and the grey header
+// gradient at the top of each page.
+#pragma once
+
+#include <windows.h>
+
+// RGB() without the sign conversions of the system macro.
+constexpr COLORREF rgb(unsigned red, unsigned green, unsigned blue) {
+    return red | (green << 8) | (blue << 16);
+}
+
+// The painted progress bar's private initialisation message.
+constexpr UINT MSG_TEXT_BAR_INIT = 110;
+
+// Shows the folder browser owned by `page`; a chosen folder goes into item
+// 1007. Gives whether a folder was chosen.
+bool browseForOutputDirectory(HWND page);
+
+// Shows the open-file dialog owned by `page`; a chosen file goes into item
+// 1004. Gives whether a file was chosen.
+bool browseForSourceFile(HWND page);
+
+// Makes `bar` a painted progress bar: replaces its window procedure with
+// TextProgressBar, keeping the old one. The page then sends MSG_TEXT_BAR_INIT.
+void installTextProgressBar(HWND bar);
+LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The 15 grey pens of the header gradient, created on first use and shared by
+// every page.
+struct HeaderPens {
+    HPEN pens[15];
+};
+
+// Draws the gradient in rows 0 to 14 across `rect`; gives the shared pens.
+HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect);
+// Releases the shared pens; harmless when already released. The next paint
+// creates them anew.
+void releaseHeaderPens();
+// How many times the pen set has been created (for tests: repaints reuse it).
+int headerPenCreations();

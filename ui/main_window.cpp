@@ -1,0 +1,209 @@
+// The process entry and the main window: see main_window.h.
+#include "ui/main_window.h"
+
+#include "core/segment_name.h"
+#include "join/join_page.h"
+#include "res/resource.h"
+#include "split/split_page.h"
+#include "ui/help_page.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+const HBRUSH whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
+const HBRUSH greyBrush = CreateSolidBrush(RGB(210, 210, 210));
+
+namespace {
+
+MainWindowState state;
+
+constexpr int PAGE_X = 13;
+constexpr int PAGE_Y = 33;
+constexpr int CONTROL_SOURCE_PATH = IDC_SOURCE;
+
+void placeCurrentPage() {
+    SetWindowPos(state.currentPage, HWND_TOP, PAGE_X, PAGE_Y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
+}
+
+HFONT createPointFont(HWND window, int points, int weight) {
+    HDC dc = GetDC(window);
+    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(window, dc);
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+}
+
+// The command line is one path: one leading and one trailing double quote go.
+std::string pathFromCommandLine(const char* commandLine) {
+    std::string path = commandLine ? commandLine : "";
+    if (!path.empty() && path.front() == '"') path.erase(0, 1);
+    if (!path.empty() && path.back() == '"') path.pop_back();
+    return path;
+}
+
+void insertTab(HWND tabs, int index, const char* text) {
+    TCITEMA item {};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = const_cast<char*>(text);
+    item.iImage = -1;
+    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+HWND createPage(HWND window, int dialogId, DLGPROC procedure, const char* path) {
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), window, procedure,
+                              reinterpret_cast<LPARAM>(path));
+}
+
+BOOL OnInitDialog(HWND window, const char* commandLine) {
+    state = MainWindowState {};
+    state.tabFont = createPointFont(window, 8, 0);
+    HWND tabs = GetDlgItem(window, IDC_TABS);
+    insertTab(tabs, 0, "Split");
+    insertTab(tabs, 1, "Join");
+    insertTab(tabs, 2, "Help");
+
+    const std::string path = pathFromCommandLine(commandLine);
+    const bool segment = !path.empty() && isSegmentPath(path);
+    auto fail = [window](const char* text) {
+        MessageBoxA(window, text, "Error:", MB_TASKMODAL);
+        return FALSE;
+    };
+    state.pages[SPLIT_PAGE] =
+        createPage(window, IDD_SPLIT, SplitPageProc, !path.empty() && !segment ? path.c_str() : nullptr);
+    if (!state.pages[SPLIT_PAGE]) return fail("Failed to create split dialog!");
+    state.pages[JOIN_PAGE] = createPage(window, IDD_JOIN, JoinPageProc, segment ? path.c_str() : nullptr);
+    if (!state.pages[JOIN_PAGE]) {
+        DestroyWindow(state.pages[SPLIT_PAGE]);
+        return fail("Failed to create join dialog!");
+    }
+    state.pages[HELP_PAGE] = createPage(window, IDD_HELP, HelpPageProc, nullptr);
+    if (!state.pages[HELP_PAGE]) {
+        DestroyWindow(state.pages[SPLIT_PAGE]);
+        DestroyWindow(state.pages[JOIN_PAGE]);
+        return fail("Failed to create help dialog!");
+    }
+
+    state.currentPage = state.pages[segment ? JOIN_PAGE : SPLIT_PAGE];
+    ShowWindow(state.currentPage, SW_SHOW);
+    EnableWindow(state.currentPage, TRUE);
+    SendMessageA(tabs, TCM_SETCURSEL, segment ? 1 : 0, 0);
+    placeCurrentPage();
+    SetFocus(GetDlgItem(state.currentPage, CONTROL_SOURCE_PATH));
+    return TRUE;
+}
+
+void OnTabChange(HWND window) {
+    const auto index = static_cast<int>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
+    if (index < 0 || index >= PAGE_COUNT) return;
+    ShowWindow(state.currentPage, SW_HIDE);
+    EnableWindow(state.currentPage, FALSE);
+    state.currentPage = state.pages[index];
+    placeCurrentPage();
+    EnableWindow(state.currentPage, TRUE);
+    ShowWindow(state.currentPage, SW_SHOW);
+    SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : CONTROL_SOURCE_PATH));
+}
+
+void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
+    if (item.CtlID != IDC_TABS) return;
+    RECT rect = item.rcItem;
+    const auto selected = static_cast<UINT>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
+    if (item.itemID == selected) {
+        FillRect(item.hDC, &rect, greyBrush);
+    } else {
+        rect.bottom += 2;
+        FillRect(item.hDC, &rect, whiteBrush);
+    }
+    char text[256] = {};
+    TCITEMA tab {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = text;
+    tab.cchTextMax = sizeof text - 1;
+    SendDlgItemMessageA(window, IDC_TABS, TCM_GETITEMA, item.itemID, reinterpret_cast<LPARAM>(&tab));
+    SetBkMode(item.hDC, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(item.hDC, state.tabFont);
+    TextOutA(item.hDC, item.rcItem.left + 5, item.rcItem.top + 3, text, lstrlenA(text));
+    SelectObject(item.hDC, oldFont);
+}
+
+void OnClose() {
+    unsigned char splitMayClose = 1;
+    unsigned char joinMayClose = 1;
+    SendMessageA(state.pages[SPLIT_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&splitMayClose), 0);
+    SendMessageA(state.pages[JOIN_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&joinMayClose), 0);
+    if (!splitMayClose || !joinMayClose) return;
+    DeleteObject(state.tabFont);
+    state.tabFont = nullptr;
+    for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
+    PostQuitMessage(0);
+}
+
+} // namespace
+
+const MainWindowState& mainWindowState() { return state; }
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(window, reinterpret_cast<const char*>(lParam));
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->code == TCN_SELCHANGE) OnTabChange(window);
+        return TRUE;
+    }
+    case WM_DRAWITEM: OnDrawItem(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_MOVE:
+        if (state.currentPage) placeCurrentPage();
+        return TRUE;
+    case WM_CLOSE: OnClose(); return TRUE;
+    default: return FALSE;
+    }
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const char* commandLine) {
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc,
+                              reinterpret_cast<LPARAM>(commandLine));
+}
+
+int RunMorvane(HINSTANCE instance, const char* commandLine) {
+    HWND window = CreateMainWindow(instance, commandLine);
+    if (!window) {
+        MessageBoxA(nullptr, "Failed to create main application dialog!", "Error:", MB_TASKMODAL);
+        return 1;
+    }
+    HANDLE big = LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR);
+    if (!big) {
+        MessageBoxA(window, "Failed to load program icon!", "Error:", MB_TASKMODAL);
+        return 1;
+    }
+    PostMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    HANDLE small = LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
+    if (!small) {
+        MessageBoxA(window, "Failed to load small program icon!", "Error:", MB_TASKMODAL);
+        return 1;
+    }
+    PostMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    CoInitialize(nullptr);
+
+    INITCOMMONCONTROLSEX controls { 8, ICC_PROGRESS_CLASS };
+    if (!InitCommonControlsEx(&controls)) {
+        MessageBoxA(nullptr, "Failed to initialize progress bar controls!", "", MB_TASKMODAL);
+        return 1;
+    }
+    controls.dwICC = ICC_TAB_CLASSES;
+    if (!InitCommonControlsEx(&controls)) {
+        MessageBoxA(nullptr, "Failed to initialize tab controls!", "", MB_TASKMODAL);
+        return 1;
+    }
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageA(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    CoUninitialize();
+    DestroyWindow(window);
+    DestroyIcon(static_cast<HICON>(big));
+    DestroyIcon(static_cast<HICON>(small));
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,35 @@
+// The process entry and the main window (dialog 101): the tabs "Split", "Join"
+// and "Help", one page per tab, and the closing protocol that asks both
+// working pages before the program ends.
+#pragma once
+
+#include <windows.h>
+
+// Shared brushes, created before the entry runs and kept until the process
+// ends: white for pages and unselected tabs, grey for the selected tab.
+extern const HBRUSH whiteBrush;
+extern const HBRUSH greyBrush;
+
+// The main window's question to a working page: may the program end? wParam
+// points at one byte, 1 on sending; the page sets it to 0 to keep running.
+constexpr UINT MSG_CONFIRM_EXIT = 107;
+
+enum PageIndex { SPLIT_PAGE = 0, JOIN_PAGE = 1, HELP_PAGE = 2, PAGE_COUNT = 3 };
+
+struct MainWindowState {
+    HWND pages[PAGE_COUNT] = {};
+    HWND currentPage = nullptr;
+    HFONT tabFont = nullptr;
+};
+const MainWindowState& mainWindowState();
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Creates the main window (and its pages) from dialog 101 with the command-line
+// text after the program name; nullptr when that fails.
+HWND CreateMainWindow(HINSTANCE instance, const char* commandLine);
+
+// The whole run of the program: window, icons, component services, common
+// controls, message loop. Gives the exit code: 0 after a normal close, 1 when
+// start-up fails.
+int RunMorvane(HINSTANCE instance, const char* commandLine);
