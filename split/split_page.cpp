@@ -306,6 +306,7 @@ static BOOL OnCommand(HWND page, int id, int code) {
 
 static void InitSplitPage(HWND page, const char* initialPath) {
     SplitPageState& state = splitPageState();
+    state.shownSourceSize = 0;
     HWND source = GetDlgItem(page, IDC_SOURCE);
     state.previousSourceProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(source, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SourceFieldProc)));
