@@ -11,6 +11,7 @@ namespace {
 
 struct Search {
     const std::string* caption;
+    DWORD process;
     HWND found;
 };
 
@@ -18,7 +19,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<Search*>(lParam);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if (process != search->process || !IsWindowVisible(window)) return TRUE;
     if (windowText(window) != *search->caption) return TRUE;
     search->found = window;
     return FALSE;
@@ -27,9 +28,13 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
 } // namespace
 
 HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit) {
+    return WaitForProcessWindow(GetCurrentProcessId(), caption, limit);
+}
+
+HWND WaitForProcessWindow(DWORD process, const std::string& caption, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        Search search { &caption, nullptr };
+        Search search { &caption, process, nullptr };
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         if (std::chrono::steady_clock::now() > deadline) return nullptr;
@@ -37,9 +42,19 @@ HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit) 
     }
 }
 
-std::string Text(HWND window) { return windowText(window); }
+// WM_GETTEXT rather than GetWindowText, which gives only the caption of a
+// window in another process.
+std::string Text(HWND window) {
+    const auto length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const auto got =
+        SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
 
-std::string ItemText(HWND dialog, int item) { return itemText(dialog, item); }
+std::string ItemText(HWND dialog, int item) { return Text(GetDlgItem(dialog, item)); }
 
 void Click(HWND dialog, int buttonId) { SendMessageA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0); }
 

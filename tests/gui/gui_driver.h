@@ -18,7 +18,11 @@ constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF; // the static that holds a message b
 HWND WaitForWindow(const std::string& caption,
                    std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
 
-// The window's or the item's text.
+// The same for a window of another process.
+HWND WaitForProcessWindow(DWORD process, const std::string& caption,
+                          std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+
+// The window's or the item's text, also from a window of another process.
 std::string Text(HWND window);
 std::string ItemText(HWND dialog, int item);
 
