@@ -1,0 +1,155 @@
+// Takes the README's pictures: starts morvane.exe, shows each tab (and a split
+// while it runs), and writes a 24-bit BMP of the window for each. Not a test;
+// scripts/screenshot runs it under Xvfb and turns the BMPs into PNGs.
+//
+//   screenshot-driver OUTPUT_DIR WORK_DIR
+#include "res/resource.h"
+#include "tests/gui/gui_driver.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Writes the window's screen area as a bottom-up 24-bit BMP.
+bool Capture(HWND window, const std::string& path) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const auto stride = static_cast<std::size_t>((width * 3 + 3) & ~3);
+    const auto imageSize = stride * static_cast<std::size_t>(height);
+    BITMAPFILEHEADER file {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + imageSize);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(imageSize));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::printf("wrote %s\n", path.c_str());
+    return out.good();
+}
+
+HWND PageWith(HWND window, int id) {
+    for (HWND child = FindWindowExA(window, nullptr, "#32770", nullptr); child;
+         child = FindWindowExA(window, child, "#32770", nullptr))
+        if (GetDlgItem(child, id)) return child;
+    return nullptr;
+}
+
+void SetText(HWND page, int id, const std::string& text) { SetDlgItemTextA(page, id, text.c_str()); }
+
+void Settle() { std::this_thread::sleep_for(400ms); }
+
+// A file of `size` bytes with changing contents, written in 1 MiB steps.
+void MakeFile(const std::string& path, std::uint64_t size) {
+    std::ofstream out(path, std::ios::binary);
+    std::vector<char> block(1 << 20);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 131 % 251);
+    for (std::uint64_t done = 0; done < size; done += block.size())
+        out.write(block.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), size - done)));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::printf("usage: screenshot-driver OUTPUT_DIR WORK_DIR\n");
+        return 2;
+    }
+    const std::string output = argv[1];
+    const std::string work = argv[2];
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string program = (std::filesystem::path(self).parent_path().parent_path() / "morvane.exe").string();
+
+    const std::string source = work + "\\holiday-video.mp4";
+    const std::string parts = work + "\\parts";
+    std::filesystem::create_directories(parts);
+    MakeFile(source, std::uint64_t {1536} << 20);
+
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return 1;
+    HWND window = gui::WaitForProcessWindow(process.dwProcessId, "Morvane");
+    if (!window) return 1;
+    HWND tabs = GetDlgItem(window, IDC_TABS);
+    HWND split = PageWith(window, IDC_FILE_COUNT);
+    HWND help = PageWith(window, IDC_TOPICS);
+
+    // The Split page, filled in.
+    SetText(split, IDC_SOURCE, source);
+    SendMessageA(split, WM_COMMAND, MAKEWPARAM(IDC_SOURCE, EN_UPDATE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(split, IDC_SOURCE)));
+    SetText(split, IDC_OUTPUT_DIR, parts);
+    SetText(split, IDC_CUSTOM_SIZE, "700");
+    Settle();
+    Capture(window, output + "\\split.bmp");
+
+    // The Join and Help tabs, and the About panel.
+    SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
+    Settle();
+    Capture(window, output + "\\join.bmp");
+    SendMessageA(tabs, TCM_SETCURFOCUS, 2, 0);
+    Settle();
+    Capture(window, output + "\\help.bmp");
+    HWND topics = GetDlgItem(help, IDC_TOPICS);
+    SendMessageA(topics, LB_SETCURSEL, 2, 0);
+    SendMessageA(help, WM_COMMAND, MAKEWPARAM(IDC_TOPICS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(topics));
+    Settle();
+    Capture(window, output + "\\about.bmp");
+
+    // A split while it runs: caught between two ticks once the title shows progress.
+    SendMessageA(tabs, TCM_SETCURFOCUS, 0, 0);
+    PostMessageA(GetDlgItem(split, IDC_START), BM_CLICK, 0, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (gui::Text(window).find('%') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(1100ms); // one more tick: the elapsed and remaining times have figures
+    Capture(window, output + "\\split-running.bmp");
+
+    // Cancel, dismiss, close.
+    PostMessageA(GetDlgItem(split, IDC_CANCEL), BM_CLICK, 0, 0);
+    if (HWND confirm = gui::WaitForProcessWindow(process.dwProcessId, "Confirm Cancel:", 5s))
+        gui::Click(confirm, IDYES);
+    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "Complete", 1s)) gui::Click(done, IDOK);
+    std::this_thread::sleep_for(1500ms);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 20000);
+    std::filesystem::remove_all(parts);
+    std::filesystem::remove(source);
+    return 0;
+}
