@@ -2,6 +2,8 @@
 // (dialog 103) shown in place of the text for the topic "About".
 #pragma once
 
+#include "ui/dialog_helpers.h"
+
 #include <windows.h>
 
 INT_PTR CALLBACK HelpPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -14,5 +16,65 @@ struct HelpTopic {
 constexpr int HELP_TOPIC_COUNT = 5;
 extern const HelpTopic HELP_TOPICS[HELP_TOPIC_COUNT];
 
+// The topic whose place the About panel takes; its text is empty.
+constexpr int ABOUT_TOPIC = 2;
+// Where the About panel goes in the Help page's client area, in pixels.
+constexpr int ABOUT_PANEL_X = 100;
+constexpr int ABOUT_PANEL_Y = 15;
+
+// What the Help page keeps while it lives; reset by each WM_INITDIALOG.
+struct HelpPageState {
+    int previousTopic = 0;
+    HFONT topicFont = nullptr;
+    HWND aboutPanel = nullptr; // nullptr when dialog 103 could not be created
+    RECT clientRect {};        // taken once, for the header gradient
+    WNDPROC previousTextProc = nullptr;
+};
+HelpPageState& helpPageState();
+
 // The About panel's window, once the Help page has created it.
 HWND aboutPanel();
+
+// ---- The About panel -------------------------------------------------------
+
+inline constexpr char ABOUT_PRODUCT_NAME[] = "Morvane";
+inline constexpr char ABOUT_VERSION[] = "Version 1.0";
+inline constexpr char ABOUT_COPYRIGHT[] = "Copyright (C) 2026 The Morvane developers";
+inline constexpr char ABOUT_WEB_HEADING[] =
+    "For updates, further information, and additional programs, visit:";
+inline constexpr char ABOUT_WEB_TEXT[] = "www.morvane.example.com";
+inline constexpr char ABOUT_WEB_ADDRESS[] = "https://www.morvane.example.com/";
+inline constexpr char ABOUT_MAIL_HEADING[] = "For questions, comments, or suggestions, send an e-mail to:";
+inline constexpr char ABOUT_MAIL_ADDRESS[] = "support@morvane.example.com";
+constexpr COLORREF ABOUT_LINK_COLOUR = rgb(15, 50, 170);
+
+// What the About panel keeps while it lives; reset by each WM_INITDIALOG.
+struct AboutPanelState {
+    HFONT nameFont = nullptr;    // 20 points
+    HFONT versionFont = nullptr; // 12 points
+    HFONT textFont = nullptr;    // 8 points: copyright, headings, links
+    int centreX = 0;             // half the client width, rounded down
+    // The clickable areas under the two links. Unlike the usual RECT, both
+    // edges belong to them: see linkContains.
+    RECT webLink {};
+    RECT mailLink {};
+    HCURSOR hand = nullptr;
+    HCURSOR previousCursor = nullptr; // the cursor the hand replaced
+    bool handShown = false;
+};
+AboutPanelState& aboutPanelState();
+
+// Whether `point` lies in `link`, its right and bottom edges included.
+bool linkContains(const RECT& link, POINT point);
+
+// The cell height of a font of `points` points on a screen of `dotsPerInch`:
+// -MulDiv(points, dotsPerInch, 72).
+int fontHeightForPoints(int points, int dotsPerInch);
+// A Tahoma font of `points` points and `weight` for the screen `window` is on.
+HFONT createTahomaFont(HWND window, int points, int weight);
+
+// How the panel opens a link: ShellExecuteA. Tests put a recorder here so that
+// a click under Wine starts no browser or mail program.
+using ShellOpenFunction = HINSTANCE(WINAPI*)(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                             LPCSTR directory, INT show);
+extern ShellOpenFunction aboutShellOpen;
