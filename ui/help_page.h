@@ -42,10 +42,10 @@ inline constexpr char ABOUT_VERSION[] = "Version 1.0";
 inline constexpr char ABOUT_COPYRIGHT[] = "Copyright (C) 2026 The Morvane developers";
 inline constexpr char ABOUT_WEB_HEADING[] =
     "For updates, further information, and additional programs, visit:";
-inline constexpr char ABOUT_WEB_TEXT[] = "www.morvane.example.com";
-inline constexpr char ABOUT_WEB_ADDRESS[] = "https://www.morvane.example.com/";
+inline constexpr char ABOUT_WEB_TEXT[] = "morvane.example.org";
+inline constexpr char ABOUT_WEB_ADDRESS[] = "https://morvane.example.org/";
 inline constexpr char ABOUT_MAIL_HEADING[] = "For questions, comments, or suggestions, send an e-mail to:";
-inline constexpr char ABOUT_MAIL_ADDRESS[] = "support@morvane.example.com";
+inline constexpr char ABOUT_MAIL_ADDRESS[] = "help@morvane.example.org";
 constexpr COLORREF ABOUT_LINK_COLOUR = rgb(15, 50, 170);
 
 // What the About panel keeps while it lives; reset by each WM_INITDIALOG.

@@ -21,6 +21,10 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     GetWindowThreadProcessId(window, &process);
     if (process != search->process || !IsWindowVisible(window)) return TRUE;
     if (windowText(window) != *search->caption) return TRUE;
+    // Boxes and dialogs only: an empty caption would match stray helper windows.
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770") return TRUE;
     search->found = window;
     return FALSE;
 }

@@ -76,7 +76,8 @@ void MakeFile(const std::string& path, std::uint64_t size) {
     std::vector<char> block(1 << 20);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 131 % 251);
     for (std::uint64_t done = 0; done < size; done += block.size())
-        out.write(block.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), size - done)));
+        out.write(block.data(),
+                  static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), size - done)));
 }
 
 } // namespace
@@ -90,12 +91,13 @@ int main(int argc, char** argv) {
     const std::string work = argv[2];
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string program = (std::filesystem::path(self).parent_path().parent_path() / "morvane.exe").string();
+    const std::string program =
+        (std::filesystem::path(self).parent_path().parent_path() / "morvane.exe").string();
 
     const std::string source = work + "\\holiday-video.mp4";
     const std::string parts = work + "\\parts";
     std::filesystem::create_directories(parts);
-    MakeFile(source, std::uint64_t {1536} << 20);
+    MakeFile(source, std::uint64_t { 1536 } << 20);
 
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup {};

@@ -83,6 +83,16 @@ std::future<std::string> AnswerLater(const std::string& caption, int button, int
     return std::async(std::launch::async, [=] { return gui::Answer(caption, button, textId); });
 }
 
+std::future<std::string> PickFileLater(const std::string& path) {
+    return std::async(std::launch::async, [=] {
+        HWND dialog = gui::WaitForWindow("Open");
+        if (!dialog) return std::string();
+        SetDlgItemTextA(dialog, 1148, path.c_str()); // the file name field
+        gui::Click(dialog, IDOK);
+        return std::string("Open");
+    });
+}
+
 std::string Await(std::future<std::string>& answer, const MainWindowHarness& harness) {
     harness.pumpUntil(
         [&] { return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });

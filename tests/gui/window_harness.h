@@ -48,6 +48,10 @@ private:
 std::future<std::string> AnswerLater(const std::string& caption, int button,
                                      int textId = gui::MESSAGE_BOX_TEXT_ID);
 
+// Picks `path` in the next open-file dialog (types it into the file name field
+// and presses Open), from another thread; the future gives the dialog's caption.
+std::future<std::string> PickFileLater(const std::string& path);
+
 // An answer that must come: the box's text, or a failure after the time limit
 // while this thread goes on pumping messages for the window.
 std::string Await(std::future<std::string>& answer, const MainWindowHarness& harness);
