@@ -70,6 +70,24 @@ void SetText(HWND page, int id, const std::string& text) { SetDlgItemTextA(page,
 
 void Settle() { std::this_thread::sleep_for(400ms); }
 
+// Starts the page's job and captures the window once the title shows progress
+// and one tick later, when the elapsed and remaining times have figures.
+void CaptureWhileRunning(HWND window, const std::string& path, HWND page) {
+    PostMessageA(GetDlgItem(page, IDC_START), BM_CLICK, 0, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (gui::Text(window).find('%') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(1100ms);
+    Capture(window, path);
+}
+
+// Waits for the page to return to idle after its job.
+void WaitUntilIdle(HWND page) {
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!IsWindowEnabled(GetDlgItem(page, IDC_START)) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(50ms);
+}
+
 // A file of `size` bytes with changing contents, written in 1 MiB steps.
 void MakeFile(const std::string& path, std::uint64_t size) {
     std::ofstream out(path, std::ios::binary);
@@ -121,10 +139,32 @@ int main(int argc, char** argv) {
     Settle();
     Capture(window, output + "\\split.bmp");
 
-    // The Join and Help tabs, and the About panel.
+    // A split while it runs: caught once the title shows progress and a tick
+    // later, when the times have figures. Then it runs to its end.
+    CaptureWhileRunning(window, output + "\\split-running.bmp", split);
+    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "Complete", 120s)) gui::Click(done, IDOK);
+    WaitUntilIdle(split);
+
+    // The Join page with a set's summary, then a join while it runs.
     SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
+    HWND join = PageWith(window, IDC_OUTPUT_NAME);
+    const std::string joined = work + "\\joined";
+    std::filesystem::create_directories(joined);
+    SetText(join, IDC_SOURCE, parts + "\\holiday-video.mp4.2_of_3");
+    SendMessageA(join, WM_COMMAND, MAKEWPARAM(IDC_SOURCE, EN_UPDATE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(join, IDC_SOURCE)));
+    SetText(join, IDC_OUTPUT_DIR, joined);
+    SetText(join, IDC_OUTPUT_NAME, "holiday-video.mp4");
     Settle();
     Capture(window, output + "\\join.bmp");
+    CaptureWhileRunning(window, output + "\\join-running.bmp", join);
+    PostMessageA(GetDlgItem(join, IDC_CANCEL), BM_CLICK, 0, 0);
+    if (HWND confirm = gui::WaitForProcessWindow(process.dwProcessId, "Confirm Cancel:", 5s))
+        gui::Click(confirm, IDYES);
+    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "", 1s)) gui::Click(done, IDOK);
+    WaitUntilIdle(join);
+
+    // The Help tab, and the About panel.
     SendMessageA(tabs, TCM_SETCURFOCUS, 2, 0);
     Settle();
     Capture(window, output + "\\help.bmp");
@@ -134,21 +174,6 @@ int main(int argc, char** argv) {
     Settle();
     Capture(window, output + "\\about.bmp");
 
-    // A split while it runs: caught between two ticks once the title shows progress.
-    SendMessageA(tabs, TCM_SETCURFOCUS, 0, 0);
-    PostMessageA(GetDlgItem(split, IDC_START), BM_CLICK, 0, 0);
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (gui::Text(window).find('%') == std::string::npos && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    std::this_thread::sleep_for(1100ms); // one more tick: the elapsed and remaining times have figures
-    Capture(window, output + "\\split-running.bmp");
-
-    // Cancel, dismiss, close.
-    PostMessageA(GetDlgItem(split, IDC_CANCEL), BM_CLICK, 0, 0);
-    if (HWND confirm = gui::WaitForProcessWindow(process.dwProcessId, "Confirm Cancel:", 5s))
-        gui::Click(confirm, IDYES);
-    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "Complete", 1s)) gui::Click(done, IDOK);
-    std::this_thread::sleep_for(1500ms);
     PostMessageA(window, WM_CLOSE, 0, 0);
     WaitForSingleObject(process.hProcess, 20000);
     std::filesystem::remove_all(parts);

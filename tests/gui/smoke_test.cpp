@@ -1,5 +1,6 @@
 // The real morvane.exe, driven from another process as a user would drive it:
-// start it with a file, split the file into four, answer "Complete", close it.
+// start it with a file, split the file into four, answer "Complete", join the
+// four back from the Join tab, close it.
 #include "core/segment_name.h"
 #include "res/resource.h"
 #include "tests/gui/gui_driver.h"
@@ -31,7 +32,7 @@ bool WaitFor(const std::function<bool()>& condition) {
     return WaitUntil(condition, std::chrono::seconds(20));
 }
 
-TEST(Smoke, TheProgramSplitsAFileAndClosesWithCodeZero) {
+TEST(Smoke, TheProgramSplitsAndJoinsAFileAndClosesWithCodeZero) {
     TempDir temp;
     const std::string source = temp.file("movie.avi");
     const std::string out = temp.file("out");
@@ -74,6 +75,27 @@ TEST(Smoke, TheProgramSplitsAFileAndClosesWithCodeZero) {
     EXPECT_TRUE(WaitFor([&] { return gui::ItemText(split, IDC_SOURCE).empty(); }));
     EXPECT_EQ(gui::Text(window), "Morvane");
 
+    // Join the four segments back from the Join tab.
+    const std::string joined = temp.file("joined");
+    std::filesystem::create_directory(joined);
+    SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
+    HWND join = PageWith(window, IDC_OUTPUT_NAME);
+    ASSERT_NE(join, nullptr);
+    EXPECT_TRUE(IsWindowVisible(join));
+    const std::string segment = ComposeSegmentPath(source, out, 2, 4);
+    SetDlgItemTextA(join, IDC_SOURCE, segment.c_str());
+    SendMessageA(join, WM_COMMAND, MAKEWPARAM(IDC_SOURCE, EN_UPDATE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(join, IDC_SOURCE)));
+    EXPECT_EQ(gui::ItemText(join, IDC_SUMMARY), "4 files (3.00 MB)");
+    SetDlgItemTextA(join, IDC_OUTPUT_DIR, joined.c_str());
+    SetDlgItemTextA(join, IDC_OUTPUT_NAME, "movie.avi");
+    PostMessageA(GetDlgItem(join, IDC_START), BM_CLICK, 0, 0);
+    HWND joinDone = gui::WaitForProcessWindow(process.dwProcessId, "", std::chrono::seconds(30));
+    ASSERT_NE(joinDone, nullptr);
+    EXPECT_EQ(gui::ItemText(joinDone, gui::MESSAGE_BOX_TEXT_ID), "File joining operation complete!");
+    gui::Click(joinDone, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return gui::ItemText(join, IDC_SOURCE).empty(); }));
+
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
     DWORD exitCode = 99;
@@ -82,12 +104,13 @@ TEST(Smoke, TheProgramSplitsAFileAndClosesWithCodeZero) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 
-    std::vector<unsigned char> joined;
+    std::vector<unsigned char> segments;
     for (std::uint32_t k = 0; k < 4; ++k) {
-        const auto segment = ReadFile(ComposeSegmentPath(source, out, k, 4));
-        joined.insert(joined.end(), segment.begin(), segment.end());
+        const auto part = ReadFile(ComposeSegmentPath(source, out, k, 4));
+        segments.insert(segments.end(), part.begin(), part.end());
     }
-    EXPECT_EQ(joined, ReadFile(source));
+    EXPECT_EQ(segments, ReadFile(source));
+    EXPECT_EQ(ReadFile(joined + "\\movie.avi"), ReadFile(source));
 }
 
 } // namespace
