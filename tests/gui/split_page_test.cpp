@@ -138,6 +138,33 @@ TEST_F(SplitPage, EnterAndADropFillTheOutputDirectory) {
     EXPECT_EQ(harness.text(S, IDC_SOURCE_SIZE), "File size: 2.00 KB");
 }
 
+TEST_F(SplitPage, TheBrowseButtonsFillTheirFields) {
+    // The open-file dialog: the chosen file, its size, its folder as output.
+    const std::string path = Source(3072);
+    auto picked = PickFileLater(path);
+    harness.click(S, IDC_BROWSE_SOURCE);
+    EXPECT_EQ(Await(picked, harness), "Open");
+    EXPECT_EQ(harness.text(S, IDC_SOURCE), path);
+    EXPECT_EQ(harness.text(S, IDC_SOURCE_SIZE), "File size: 3.00 KB");
+    EXPECT_EQ(harness.text(S, IDC_OUTPUT_DIR), temp.path() + "\\");
+    EXPECT_NE(harness.text(S, IDC_FREE_SPACE), "");
+
+    // The folder browser: Cancel changes nothing; OK puts the folder chosen in
+    // the browser (Wine preselects the desktop) into the field, with its space.
+    harness.type(S, IDC_OUTPUT_DIR, out);
+    auto cancelled = AnswerLater("Browse for Folder", IDCANCEL, 14146);
+    harness.click(S, IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(Await(cancelled, harness), "Select Output Directory:");
+    EXPECT_EQ(harness.text(S, IDC_OUTPUT_DIR), out);
+    auto chosen = AnswerLater("Browse for Folder", IDOK, 14146);
+    harness.click(S, IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(Await(chosen, harness), "Select Output Directory:");
+    const std::string folder = harness.text(S, IDC_OUTPUT_DIR);
+    EXPECT_NE(folder, out);
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    EXPECT_NE(harness.text(S, IDC_FREE_SPACE), "");
+}
+
 TEST_F(SplitPage, EveryValidationMessageInItsOrder) {
     const std::string path = Source(10);
     std::filesystem::create_directory(temp.file("folder"));
