@@ -23,11 +23,6 @@ namespace {
 
 const char* const CAPTION_ERROR = "Error:";
 
-struct Member {
-    std::int32_t number; // k
-    std::string path;
-};
-
 void ShowError(UserPrompt& prompt, const std::string& text) {
     prompt.showMessage(text, CAPTION_ERROR, BOX_TASKMODAL);
 }
@@ -41,48 +36,62 @@ void CloseAndShowError(UserPrompt& prompt, const std::string& text, platform::Fi
     ShowError(prompt, text);
 }
 
-// Orders the members by segment number and refuses a set that would not give
-// the original file back: a number outside 1..N, a number held twice, a
-// number missing. Shows the reason and gives false.
-bool CheckNumbering(const SegmentSet& set, std::vector<Member>& members, UserPrompt& prompt) {
+} // namespace
+
+SetReport ExamineSet(const SegmentSet& set) {
+    SetReport report;
+    if (set.empty()) return report;
     SegmentPathParts parts;
     parts.assign(set.begin()->first);
-    const std::int32_t count = parts.suffixNumber(false);
+    report.count = parts.suffixNumber(false);
     for (const auto& [path, size] : set) {
         parts.assign(path);
-        members.push_back({ parts.suffixNumber(true), path });
+        const SetMember member { parts.suffixNumber(true), path, size };
+        report.total += size;
+        if (member.number < 1 || member.number > report.count)
+            report.outOfRange.push_back(member);
+        else
+            report.members.push_back(member);
     }
-    for (const Member& m : members) {
-        if (m.number < 1 || m.number > count) {
-            ShowError(prompt,
-                      formatted("The split file:\r\n\r\n    %s\r\n\r\nis numbered %d of %d.  A split file's "
-                                "number must lie between 1 and the number of files.  Please move it out of "
-                                "the directory and try again.",
-                                m.path.c_str(), m.number, count));
-            return false;
+    std::stable_sort(report.members.begin(), report.members.end(),
+                     [](const SetMember& a, const SetMember& b) { return a.number < b.number; });
+    std::int64_t expected = 1; // 64 bits: the number after 2147483647 must not wrap
+    for (std::size_t i = 0; i < report.members.size(); ++i) {
+        const SetMember& m = report.members[i];
+        if (i > 0 && m.number == report.members[i - 1].number) {
+            report.duplicates.emplace_back(report.members[i - 1], m);
+            continue;
         }
+        if (m.number > expected)
+            report.missing.emplace_back(static_cast<std::int32_t>(expected), m.number - 1);
+        expected = std::int64_t { m.number } + 1;
     }
-    std::stable_sort(members.begin(), members.end(),
-                     [](const Member& a, const Member& b) { return a.number < b.number; });
-    for (std::size_t i = 1; i < members.size(); ++i) {
-        if (members[i].number == members[i - 1].number) {
-            ShowError(prompt,
-                      formatted("Two split files carry the number %d:\r\n\r\n    %s\r\n    %s\r\n\r\nPlease "
-                                "move one of them out of the directory and try again.",
-                                members[i].number, members[i - 1].path.c_str(), members[i].path.c_str()));
-            return false;
-        }
-    }
-    // The numbers are now distinct and within 1..N: the set is complete exactly
-    // when it has N members. (No table of N flags: N may be two billion.)
-    if (members.size() != static_cast<std::size_t>(count)) {
-        ShowError(prompt, TEXT_SEGMENTS_MISSING);
-        return false;
-    }
-    return true;
+    // Ranges, not numbers: N may be two billion.
+    if (report.count >= 1 && expected <= report.count)
+        report.missing.emplace_back(static_cast<std::int32_t>(expected), report.count);
+    return report;
 }
 
-} // namespace
+std::string SetRefusal(const SegmentSet& set, const SetReport& report) {
+    if (set.size() < 2) return TEXT_TOO_FEW_SEGMENTS;
+    if (!report.outOfRange.empty()) {
+        const SetMember& m = report.outOfRange.front();
+        return formatted(
+            "The split file:\r\n\r\n    %s\r\n\r\nis numbered %d of %d.  A split file's number must "
+            "lie between 1 and the number of files.  Please move it out of the directory and try "
+            "again.",
+            m.path.c_str(), m.number, report.count);
+    }
+    if (!report.duplicates.empty()) {
+        const auto& [first, second] = report.duplicates.front();
+        return formatted(
+            "Two split files carry the number %d:\r\n\r\n    %s\r\n    %s\r\n\r\nPlease move one of "
+            "them out of the directory and try again.",
+            first.number, first.path.c_str(), second.path.c_str());
+    }
+    if (!report.missing.empty()) return TEXT_SEGMENTS_MISSING;
+    return "";
+}
 
 std::string JoinOutputPath(const JoinRequest& request) {
     return DirectoryPrefix(request.outputDir) + request.outputFileName;
@@ -93,11 +102,11 @@ void JoinWorker(JoinThreadArgs& args) {
     ClearFinished(args.progress);
 
     const SegmentSet set = DiscoverSegments(args.request.sourcePath);
-    if (set.size() < 2) return ShowError(prompt, TEXT_TOO_FEW_SEGMENTS);
-    std::vector<Member> members;
-    if (!CheckNumbering(set, members, prompt)) return;
-    std::int64_t total = 0;
-    for (const auto& entry : set) total += entry.second;
+    const SetReport report = ExamineSet(set);
+    const std::string refusal = SetRefusal(set, report);
+    if (!refusal.empty()) return ShowError(prompt, refusal);
+    const std::vector<SetMember>& members = report.members;
+    const std::int64_t total = report.total;
 
     BeginJob(args.progress, static_cast<std::uint64_t>(total), static_cast<std::uint32_t>(members.size()));
     ResetForJob(args.control);
@@ -112,7 +121,7 @@ void JoinWorker(JoinThreadArgs& args) {
     const std::string outputPath = JoinOutputPath(args.request);
     if (platform::pathExists(outputPath)) {
         // Replacing a member would destroy it before it is read.
-        for (const Member& m : members)
+        for (const SetMember& m : members)
             if (platform::sameFile(outputPath, m.path))
                 return ShowError(prompt,
                                  formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split "

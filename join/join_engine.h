@@ -5,8 +5,12 @@
 #include "core/job_control.h"
 #include "core/user_prompt.h"
 
+#include "join/segment_discovery.h"
+
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The Join page's inputs after validation.
 struct JoinRequest {
@@ -30,6 +34,31 @@ constexpr std::uint32_t JOIN_BLOCK_SIZE = 16384;
 // replacing an existing output, then copies. Shows its own failures and the
 // completion message; never changes, renames or deletes a segment.
 void JoinWorker(JoinThreadArgs& args);
+
+// One member of a discovered set, with its number k.
+struct SetMember {
+    std::int32_t number;
+    std::string path;
+    std::int64_t size;
+};
+
+// What a discovered set looks like against its count N: the members numbered
+// 1..N in number order, those outside that range, the pairs that carry the
+// same number, and the ranges of numbers that no member carries.
+struct SetReport {
+    std::int32_t count = 0;
+    std::vector<SetMember> members;
+    std::vector<SetMember> outOfRange;
+    std::vector<std::pair<SetMember, SetMember>> duplicates;
+    std::vector<std::pair<std::int32_t, std::int32_t>> missing; // first, last
+    std::int64_t total = 0;                                     // of every member found
+};
+SetReport ExamineSet(const SegmentSet& set);
+
+// Why a join of this set would not give the original file back, in the words
+// the user sees; empty when the join may start. Checked in this order: fewer
+// than two members, a number outside 1..N, a number held twice, one missing.
+std::string SetRefusal(const SegmentSet& set, const SetReport& report);
 
 // The path the joined file is written to: outputFileName inside outputDir.
 std::string JoinOutputPath(const JoinRequest& request);
