@@ -1,0 +1,12 @@
+// The entry of morvane-cli.
+#include "cli/cli.h"
+
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+    platform::watchInterrupts(InterruptCli);
+    CliIo io;
+    io.errIsTerminal = platform::isTerminal(2);
+    io.waitForInput = [](const std::function<bool()>& giveUp) { return platform::waitForInput(giveUp); };
+    return RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
+}

@@ -1,0 +1,180 @@
+// morvane-cli's commands that look at a set without joining it: info, sums
+// and verify. They read the members in number order, as a join would.
+#include "cli/cli.h"
+#include "cli/sha256.h"
+
+#include "core/display_format.h"
+#include "core/format_text.h"
+#include "core/segment_name.h"
+#include "join/join_engine.h"
+#include "platform/platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+namespace {
+
+// The last component of a path written with either separator.
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+struct SetHashes {
+    std::vector<std::string> members; // in number order
+    std::string joined;
+};
+
+// Reads every member once, hashing it and the joined stream together.
+// Gives 0, or the exit code after a message.
+int HashSet(CliIo& io, const SetReport& report, SetHashes& hashes) {
+    constexpr std::uint32_t BLOCK = 1 << 20;
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[BLOCK]);
+    Sha256 joined;
+    for (const SetMember& member : report.members) {
+        platform::File file = platform::File::openRead(member.path, platform::Share::Read);
+        std::int64_t size = 0;
+        if (!file.valid() || !file.size(size)) return Fail(io, "Failed to open input file: " + member.path);
+        Sha256 hash;
+        for (std::int64_t done = 0; done < size;) {
+            if (CliInterrupted()) return Fail(io, "interrupted", 130);
+            const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(BLOCK, size - done));
+            if (!file.read(buffer.get(), step)) return Fail(io, "Read failure: " + member.path);
+            hash.update(buffer.get(), step);
+            joined.update(buffer.get(), step);
+            done += step;
+        }
+        hashes.members.push_back(hash.hexDigest());
+    }
+    hashes.joined = joined.hexDigest();
+    return 0;
+}
+
+// Discovers and checks the set of the segment named on the command line.
+// Gives 0 with the report filled, or the exit code after a message.
+int CheckedSet(const CliOptions& options, CliIo& io, SetReport& report, std::string& sourceName) {
+    if (!platform::pathExists(options.operand)) return Fail(io, "The specified input file does not exist.");
+    if (!isSegmentPath(options.operand)) return Fail(io, "Please enter a valid split file pathname.");
+    const SegmentPathParts segment(options.operand);
+    sourceName = segment.name + segment.extension;
+    const SegmentSet set = DiscoverSegments(options.operand);
+    report = ExamineSet(set);
+    const std::string refusal = SetRefusal(set, report);
+    return refusal.empty() ? 0 : Fail(io, refusal);
+}
+
+std::string Ranges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges) {
+    std::string text;
+    for (const auto& [first, last] : ranges) {
+        if (!text.empty()) text += ", ";
+        text += first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
+    }
+    return text.empty() ? "none" : text;
+}
+
+} // namespace
+
+int InfoCommand(const CliOptions& options, CliIo& io) {
+    if (!platform::pathExists(options.operand)) return Fail(io, "The specified input file does not exist.");
+    if (!isSegmentPath(options.operand)) return Fail(io, "Please enter a valid split file pathname.");
+    const SegmentPathParts segment(options.operand);
+    const SegmentSet set = DiscoverSegments(options.operand);
+    const SetReport report = ExamineSet(set);
+    std::FILE* out = io.out;
+    std::fprintf(out, "set of %s%s, %d files (from %s)\n", segment.name.c_str(), segment.extension.c_str(),
+                 segment.suffixNumber(false), options.operand.c_str());
+    for (const SetMember& m : report.members)
+        std::fprintf(out, "  %6d  %s  %s bytes\n", m.number, m.path.c_str(),
+                     FormatThousands(static_cast<std::uint64_t>(m.size)).c_str());
+    for (const SetMember& m : report.outOfRange)
+        std::fprintf(out, "  %6d  %s  %s bytes  (outside 1 to %d)\n", m.number, m.path.c_str(),
+                     FormatThousands(static_cast<std::uint64_t>(m.size)).c_str(), report.count);
+    std::fprintf(out, "members: %zu, total: %s bytes\n", set.size(),
+                 FormatThousands(static_cast<std::uint64_t>(report.total)).c_str());
+    std::fprintf(out, "missing: %s\n", Ranges(report.missing).c_str());
+    if (report.duplicates.empty()) std::fprintf(out, "duplicates: none\n");
+    for (const auto& [first, second] : report.duplicates)
+        std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, first.path.c_str(),
+                     second.path.c_str());
+    const std::string refusal = SetRefusal(set, report);
+    if (refusal.empty()) {
+        std::fprintf(out, "join: would start\n");
+        return 0;
+    }
+    std::fprintf(out, "join: would not start: %s\n", OneLine(refusal).c_str());
+    return 1;
+}
+
+int SumsCommand(const CliOptions& options, CliIo& io) {
+    SetReport report;
+    std::string sourceName;
+    if (const int code = CheckedSet(options, io, report, sourceName)) return code;
+    SetHashes hashes;
+    if (const int code = HashSet(io, report, hashes)) return code;
+    // sha256sum's format: the hash, two spaces, the name.
+    for (std::size_t i = 0; i < report.members.size(); ++i)
+        std::fprintf(io.out, "%s  %s\n", hashes.members[i].c_str(), report.members[i].path.c_str());
+    std::fprintf(io.out, "%s  %s\n", hashes.joined.c_str(), sourceName.c_str());
+    return 0;
+}
+
+int VerifyCommand(const CliOptions& options, CliIo& io) {
+    // The listing first: a malformed one is reported before any reading.
+    std::map<std::string, std::string> listed; // file name -> hash
+    if (options.sumsFile) {
+        std::ifstream listing(*options.sumsFile);
+        if (!listing) return Fail(io, "cannot read " + *options.sumsFile);
+        std::string line;
+        for (int number = 1; std::getline(listing, line); ++number) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty()) continue;
+            const bool hexPart =
+                line.size() > 66 && line.find_first_not_of("0123456789abcdefABCDEF") == 64 && line[64] == ' ';
+            if (!hexPart || (line[65] != ' ' && line[65] != '*'))
+                return Fail(io, formatted("%s: line %d is not a SHA-256 listing line",
+                                          options.sumsFile->c_str(), number));
+            listed[BaseName(line.substr(66))] = Lower(line.substr(0, 64));
+        }
+    }
+    SetReport report;
+    std::string sourceName;
+    if (const int code = CheckedSet(options, io, report, sourceName)) return code;
+    SetHashes hashes;
+    if (const int code = HashSet(io, report, hashes)) return code;
+
+    bool allGood = true;
+    std::vector<std::string> differing;
+    if (options.sumsFile) {
+        for (std::size_t i = 0; i < report.members.size(); ++i) {
+            const std::string& path = report.members[i].path;
+            const auto entry = listed.find(BaseName(path));
+            const char* verdict = "not in the listing";
+            if (entry != listed.end()) verdict = entry->second == hashes.members[i] ? "OK" : "FAILED";
+            if (entry != listed.end() && entry->second != hashes.members[i]) differing.push_back(path);
+            if (entry == listed.end()) allGood = false;
+            std::fprintf(io.out, "%s: %s\n", path.c_str(), verdict);
+        }
+    }
+    std::string expected = options.sha256 ? Lower(*options.sha256) : "";
+    if (expected.empty() && listed.count(sourceName)) expected = listed[sourceName];
+    if (!expected.empty()) {
+        const bool match = expected == hashes.joined;
+        std::fprintf(io.out, "joined %s: %s\n", sourceName.c_str(), match ? "OK" : "FAILED");
+        allGood = allGood && match;
+    }
+    if (!differing.empty()) {
+        allGood = false;
+        std::string names;
+        for (const auto& path : differing) names += (names.empty() ? "" : ", ") + path;
+        std::fprintf(io.out, "the difference comes from: %s\n", names.c_str());
+    }
+    return allGood ? 0 : 1;
+}

@@ -1,0 +1,24 @@
+// SHA-256 with OpenSSL's EVP interface.
+#include "cli/sha256.h"
+
+#include <openssl/evp.h>
+
+struct Sha256::State {
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    ~State() { EVP_MD_CTX_free(context); }
+};
+
+Sha256::Sha256() : state_(std::make_unique<State>()) {
+    EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr);
+}
+
+Sha256::~Sha256() = default;
+
+void Sha256::update(const void* data, std::size_t length) { EVP_DigestUpdate(state_->context, data, length); }
+
+std::string Sha256::hexDigest() {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(state_->context, digest, &length);
+    return HexOf(digest, length);
+}

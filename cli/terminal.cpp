@@ -1,0 +1,159 @@
+// The terminal side of morvane-cli: see terminal.h.
+#include "cli/terminal.h"
+
+#include "core/display_format.h"
+#include "core/format_text.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::atomic<bool> interrupted { false };
+std::mutex watchedMutex;
+JobControl* watched = nullptr;
+
+} // namespace
+
+void InterruptCli() {
+    interrupted = true;
+    std::lock_guard lock(watchedMutex);
+    if (watched) RequestStop(*watched);
+}
+
+bool CliInterrupted() { return interrupted; }
+
+void ResetCliInterrupt() { interrupted = false; }
+
+void WatchJobForInterrupt(JobControl* control) {
+    std::lock_guard lock(watchedMutex);
+    watched = control;
+}
+
+std::string OneLine(const std::string& text) {
+    // A line break and the indentation after it become one space.
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            line += text[i];
+            continue;
+        }
+        while (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n' || text[i + 1] == ' ')) ++i;
+        if (!line.empty() && line.back() != ' ') line += ' ';
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+int TerminalPrompt::showMessage(const std::string& text, const std::string&, unsigned flags) {
+    std::lock_guard lock(io_.errMutex);
+    if (flags & BOX_TASKMODAL) {
+        if (io_.errIsTerminal) std::fputs("\r\033[K", io_.err);
+        std::fprintf(io_.err, "morvane-cli: %s\n", OneLine(text).c_str());
+        std::fflush(io_.err);
+    } else {
+        if (io_.errIsTerminal) {
+            std::fputs("\r\033[K", io_.err); // the progress line goes before the message comes
+            std::fflush(io_.err);
+        }
+        std::fprintf(io_.out, "%s\n", OneLine(text).c_str());
+        std::fflush(io_.out);
+    }
+    return ANSWER_OK;
+}
+
+std::string TerminalPrompt::readAnswer() {
+    std::string answer;
+    char line[64] = {};
+    if ((!io_.waitForInput || io_.waitForInput([] { return CliInterrupted(); })) &&
+        std::fgets(line, sizeof line, io_.in))
+        answer = line;
+    if (answer.empty() || answer.back() != '\n') {
+        // No line came (end of input, or Ctrl-C): end the question's line.
+        std::lock_guard lock(io_.errMutex);
+        std::fputc('\n', io_.err);
+    }
+    return answer;
+}
+
+bool TerminalPrompt::confirm(const std::string& question) {
+    if (mode_ == Overwrite::Yes) return true;
+    if (mode_ == Overwrite::No) return false;
+    {
+        std::lock_guard lock(io_.errMutex);
+        asking_ = true;
+        std::fprintf(io_.err, "%s%s [y/n] ", io_.errIsTerminal ? "\r\033[K" : "", question.c_str());
+        std::fflush(io_.err);
+    }
+    const std::string answer = readAnswer();
+    asking_ = false;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+int TerminalPrompt::askOverwrite(const std::string& path) {
+    int answer = ANSWER_NO;
+    if (mode_ == Overwrite::Yes) return ANSWER_YES_TO_ALL;
+    if (mode_ == Overwrite::Ask) {
+        {
+            std::lock_guard lock(io_.errMutex);
+            asking_ = true;
+            std::fprintf(io_.err, "%s%s already exists.  Overwrite? [y]es, [a]ll, [n]o: ",
+                         io_.errIsTerminal ? "\r\033[K" : "", path.c_str());
+            std::fflush(io_.err);
+        }
+        const std::string line = readAnswer();
+        asking_ = false;
+        const char first = line.empty() ? 'n' : line[0];
+        if (first == 'y' || first == 'Y') answer = ANSWER_YES;
+        if (first == 'a' || first == 'A') answer = ANSWER_YES_TO_ALL;
+    }
+    if (answer == ANSWER_NO) {
+        std::lock_guard lock(io_.errMutex);
+        std::fprintf(io_.err, "morvane-cli: not overwriting %s; stopped\n", path.c_str());
+        std::fflush(io_.err);
+    }
+    return answer;
+}
+
+std::string ProgressLine(const ProgressSnapshot& s) {
+    if (s.totalBytes == 0) return "";
+    const double percent = static_cast<double>(s.bytesDone) * 100.0 / static_cast<double>(s.totalBytes);
+    const double rate = static_cast<double>(s.bytesDone) / s.elapsedSeconds;
+    const double remaining = static_cast<double>(s.totalBytes - s.bytesDone) / rate;
+    return formatted("%5.1f%%  %s / %s bytes  file %u of %u  %s elapsed  %s left", percent,
+                     FormatThousands(s.bytesDone).c_str(), FormatThousands(s.totalBytes).c_str(),
+                     s.currentFile + 1, s.totalFiles, FormatDuration(s.elapsedSeconds).c_str(),
+                     FormatDuration(remaining).c_str());
+}
+
+void RunJob(CliIo& io, JobControl& control, JobProgress& progress, const TerminalPrompt& prompt,
+            const std::function<void()>& worker) {
+    WatchJobForInterrupt(&control);
+    std::atomic<bool> done { false };
+    std::thread thread([&] {
+        worker();
+        done = true;
+    });
+    bool drawn = false;
+    int ticks = 0;
+    while (!done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // An interrupt that came before the worker reset its flags is given again.
+        if (CliInterrupted()) RequestStop(control);
+        if (!io.errIsTerminal || ++ticks % 10 != 0 || prompt.asking()) continue;
+        const std::string line = ProgressLine(ReadSnapshot(progress));
+        if (line.empty()) continue;
+        std::lock_guard lock(io.errMutex);
+        std::fprintf(io.err, "\r\033[K%s", line.c_str());
+        std::fflush(io.err);
+        drawn = true;
+    }
+    thread.join();
+    WatchJobForInterrupt(nullptr);
+    if (drawn) {
+        std::lock_guard lock(io.errMutex);
+        std::fputs("\r\033[K", io.err);
+        std::fflush(io.err);
+    }
+}

@@ -1,0 +1,63 @@
+// The terminal side of morvane-cli: the streams it talks through, the user's
+// answers to questions, the progress line, and Ctrl-C.
+#pragma once
+
+#include "cli/options.h"
+#include "core/job_control.h"
+#include "core/user_prompt.h"
+
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+
+// The streams of one run. In the program: stdin, stdout, stderr; in tests,
+// files. `waitForInput` waits until `in` has something to read, giving up
+// when its argument says so (see platform::waitForInput).
+struct CliIo {
+    std::FILE* in = stdin;
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+    bool errIsTerminal = false;
+    std::function<bool(const std::function<bool()>&)> waitForInput;
+    std::mutex errMutex; // the progress line and the questions share stderr
+};
+
+// Ctrl-C: marks the run as interrupted and stops the job it watches at its
+// next block, as Cancel does. Safe to call from any thread but a signal handler.
+void InterruptCli();
+bool CliInterrupted();
+void ResetCliInterrupt();                       // for tests: a fresh run
+void WatchJobForInterrupt(JobControl* control); // nullptr: no job
+
+// The text of a message as one line: line breaks become single spaces.
+std::string OneLine(const std::string& text);
+
+// Messages and questions on the terminal. Errors (task-modal boxes) go to
+// stderr as "morvane-cli: <text>", other messages to stdout. The overwrite
+// question follows --yes / --no-clobber, else asks on stderr and reads a line:
+// y = yes, a = yes to all, anything else (and the end of input, and Ctrl-C)
+// = no.
+class TerminalPrompt final : public UserPrompt {
+public:
+    TerminalPrompt(CliIo& io, Overwrite mode) : io_(io), mode_(mode) {}
+    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    int askOverwrite(const std::string& path) override;
+    // Asks a yes/no question the same way; false unless the answer is y.
+    bool confirm(const std::string& question);
+    bool asking() const { return asking_; }
+
+private:
+    std::string readAnswer();
+    CliIo& io_;
+    Overwrite mode_;
+    bool asking_ = false;
+};
+
+// "  42.3%  1,000,000 / 2,500,000 bytes  file 2 of 4  00:04 elapsed  00:06 left"
+std::string ProgressLine(const ProgressSnapshot& snapshot);
+
+// Runs `worker` on a thread of its own and waits for it, drawing the progress
+// line on a terminal stderr every 200 ms and passing Ctrl-C on to `control`.
+void RunJob(CliIo& io, JobControl& control, JobProgress& progress, const TerminalPrompt& prompt,
+            const std::function<void()>& worker);
