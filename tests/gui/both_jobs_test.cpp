@@ -52,7 +52,7 @@ protected:
         harness.click(page, IDC_START);
         HWND question = nullptr;
         ASSERT_TRUE(
-            harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+            harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
         harness.click(page, IDC_PAUSE);
         gui::Click(question, IDYES);
         ASSERT_TRUE(harness.pumpUntil([&] { return harness.text(page, IDC_STATUS_FILE) == "Paused"; }));

@@ -31,6 +31,12 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
 
 } // namespace
 
+HWND FindOwnWindow(const std::string& caption) {
+    Search search { &caption, GetCurrentProcessId(), nullptr };
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForWindow(const std::string& caption, std::chrono::milliseconds limit) {
     return WaitForProcessWindow(GetCurrentProcessId(), caption, limit);
 }

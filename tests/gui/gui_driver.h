@@ -18,6 +18,11 @@ constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF; // the static that holds a message b
 HWND WaitForWindow(const std::string& caption,
                    std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
 
+// A visible top-level window of this process with exactly this caption, or
+// nullptr; does not wait. (FindWindow would also find the windows of other
+// test programs running at the same time.)
+HWND FindOwnWindow(const std::string& caption);
+
 // The same for a window of another process.
 HWND WaitForProcessWindow(DWORD process, const std::string& caption,
                           std::chrono::milliseconds limit = std::chrono::milliseconds(10000));

@@ -208,7 +208,7 @@ TEST_F(JoinPage, PauseResumeAndCancelKeepTheInputs) {
     harness.click(J, IDC_START);
     HWND question = nullptr;
     ASSERT_TRUE(
-        harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+        harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
     harness.click(J, IDC_PAUSE);
     EXPECT_EQ(harness.text(J, IDC_PAUSE), "Resume");
     gui::Click(question, IDYES);
@@ -231,7 +231,7 @@ TEST_F(JoinPage, PauseResumeAndCancelKeepTheInputs) {
     WriteFile(output, { 'x' });
     harness.click(J, IDC_START);
     ASSERT_TRUE(
-        harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+        harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
     harness.click(J, IDC_PAUSE);
     auto done = AnswerLater("", IDOK);
     gui::Click(question, IDYES);

@@ -280,7 +280,7 @@ TEST_F(SplitPage, PauseShowsPausedAndCancelKeepsTheInputs) {
     harness.click(S, IDC_START);
     HWND question = nullptr;
     ASSERT_TRUE(
-        harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+        harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
     harness.click(S, IDC_PAUSE);
     EXPECT_EQ(harness.text(S, IDC_PAUSE), "Resume");
     gui::Click(question, IDYES);
@@ -317,7 +317,7 @@ TEST_F(SplitPage, ClosingWhileASplitRunsAsksNoGoesOnYesStopsIt) {
     harness.click(S, IDC_START);
     HWND question = nullptr;
     ASSERT_TRUE(
-        harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+        harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
     auto no = AnswerLater("Exit:", IDNO);
     SendMessageA(harness.window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Await(no, harness), "Are you sure you want to exit?");
@@ -335,7 +335,7 @@ TEST_F(SplitPage, ClosingWhileASplitRunsAsksNoGoesOnYesStopsIt) {
     harness.type(S, IDC_FILE_COUNT, "2");
     harness.click(S, IDC_START);
     ASSERT_TRUE(
-        harness.pumpUntil([&] { return (question = FindWindowA(nullptr, "Overwrite Existing File:")); }));
+        harness.pumpUntil([&] { return (question = gui::FindOwnWindow("Overwrite Existing File:")); }));
     harness.click(S, IDC_PAUSE);
     gui::Click(question, IDC_YES_TO_ALL);
     ASSERT_TRUE(harness.pumpUntil([&] { return harness.text(S, IDC_STATUS_FILE) == "Paused"; }));
