@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 namespace {
@@ -130,15 +131,17 @@ std::string ProgressLine(const ProgressSnapshot& s) {
 void RunJob(CliIo& io, JobControl& control, JobProgress& progress, const TerminalPrompt& prompt,
             const std::function<void()>& worker) {
     WatchJobForInterrupt(&control);
-    std::atomic<bool> done { false };
+    std::promise<void> ended;
+    std::future<void> done = ended.get_future();
     std::thread thread([&] {
         worker();
-        done = true;
+        ended.set_value();
     });
     bool drawn = false;
     int ticks = 0;
-    while (!done) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Wakes at once when the worker ends, else every 20 ms to pass on Ctrl-C and
+    // every 200 ms to draw the progress line.
+    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         // An interrupt that came before the worker reset its flags is given again.
         if (CliInterrupted()) RequestStop(control);
         if (!io.errIsTerminal || ++ticks % 10 != 0 || prompt.asking()) continue;

@@ -70,7 +70,10 @@ void AddBlock(JobProgress& progress, std::uint64_t length, Stopwatch& stopwatch)
         progress.bytesDone += length;
         progress.elapsedSeconds += stopwatch.SecondsSinceMark();
     }
-    stopwatch.TakeMark();
+    // The next interval starts where this one ended: no time is lost between
+    // blocks, and the counter is read once per block, not twice (under Wine a
+    // reading costs about 75 ns, a tenth of the job's whole per-block overhead).
+    stopwatch.mark = stopwatch.now;
 }
 
 void AddTime(JobProgress& progress, Stopwatch& stopwatch) {
