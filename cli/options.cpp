@@ -1,6 +1,8 @@
 // The command line of morvane-cli: see options.h.
 #include "cli/options.h"
 
+#include "split/size_text.h"
+
 #include <cstdlib>
 
 const char* const CLI_USAGE =
@@ -116,22 +118,7 @@ ParsedSize ParseSegmentSize(const std::string& text) {
         }
     }
     // The same checks, in the same order and words, as the window's custom size.
-    bool seenPoint = false;
-    for (char c : number) {
-        if (c == '.') {
-            if (seenPoint) {
-                parsed.error = "Invalid custom size value - entry contains multiple decimal points.";
-                return parsed;
-            }
-            seenPoint = true;
-        } else if (c < '0' || c > '9') {
-            parsed.error = "Invalid custom size value - entry contains illegal character(s).";
-            return parsed;
-        }
-    }
-    // Only digits and one point are left, so strtod reads them exactly and
-    // locale-free; a lone point or an empty text reads 0.
-    parsed.value = number.empty() || number == "." ? 0.0 : std::strtod(number.c_str(), nullptr);
-    if (!(parsed.value > 0)) parsed.error = "Please enter a positive, non-zero file size.";
+    parsed.error = CustomSizeTextError(number);
+    if (parsed.error.empty()) parsed.value = LeadingDecimal(number);
     return parsed;
 }

@@ -4,23 +4,24 @@
 #include "core/segment_name.h"
 #include "platform/platform.h"
 
-#include <vector>
+namespace {
 
-SegmentSet DiscoverSegments(const std::string& segmentPath) {
+// The directory prefix of every candidate: that of the pattern base + ".*".
+// The pattern holds a wildcard, so it never names a directory and its
+// directory part is taken as written.
+std::string PatternOf(const SegmentPathParts& selected) { return selected.path() + ".*"; }
+
+} // namespace
+
+SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<std::string>& names,
+                            const std::function<bool(const std::string& path, std::int64_t& size)>& measure) {
     SegmentPathParts parts;
     parts.assign(segmentPath);
     const std::int32_t count = parts.suffixNumber(false);
     const std::string sourceName = parts.name + parts.extension;
-
-    // The pattern holds a wildcard, so it never names a directory and its
-    // directory part is taken as written.
-    const std::string pattern = parts.path() + ".*";
     PathParts patternParts;
-    patternParts.split(pattern);
+    patternParts.split(PatternOf(parts));
     const std::string prefix = patternParts.drive + patternParts.directory;
-
-    std::vector<std::string> names;
-    if (!platform::listMatching(pattern, names)) return {};
 
     SegmentSet set;
     for (const std::string& name : names) {
@@ -29,10 +30,18 @@ SegmentSet DiscoverSegments(const std::string& segmentPath) {
         if (!parts.isSegment() || parts.suffixNumber(false) != count) continue;
         // movie.avi.old.03_of_12 belongs to another set than movie.avi.01_of_12.
         if (!platform::sameName(parts.name + parts.extension, sourceName)) continue;
-        platform::File member = platform::File::openRead(parts.fullPath(), platform::Share::None);
         std::int64_t size = 0;
-        if (!member.valid() || !member.size(size)) return {};
+        if (!measure(parts.fullPath(), size)) return {};
         set[parts.fullPath()] = size;
     }
     return set;
+}
+
+SegmentSet DiscoverSegments(const std::string& segmentPath) {
+    std::vector<std::string> names;
+    if (!platform::listMatching(PatternOf(SegmentPathParts(segmentPath)), names)) return {};
+    return SelectSetMembers(segmentPath, names, [](const std::string& path, std::int64_t& size) {
+        platform::File member = platform::File::openRead(path, platform::Share::None);
+        return member.valid() && member.size(size);
+    });
 }

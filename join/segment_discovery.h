@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 // Full path of each member -> its size in bytes, ordered by the path's bytes.
 using SegmentSet = std::map<std::string, std::int64_t>;
@@ -16,3 +18,9 @@ using SegmentSet = std::map<std::string, std::int64_t>;
 // another program spoils the whole discovery. Empty when nothing qualifies or
 // any member cannot be opened or measured; it never shows a message.
 SegmentSet DiscoverSegments(const std::string& segmentPath);
+
+// The part of discovery after the directory listing: the members among
+// `names` (entry names of the selected segment's directory), each measured by
+// `measure`; empty as soon as one measurement fails.
+SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<std::string>& names,
+                            const std::function<bool(const std::string& path, std::int64_t& size)>& measure);

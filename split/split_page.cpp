@@ -2,6 +2,8 @@
 // switch; each message and command has a named handler below it.
 #include "split/split_page.h"
 
+#include "split/size_text.h"
+
 #include "core/display_format.h"
 #include "core/segment_name.h"
 #include "res/resource.h"
@@ -33,28 +35,6 @@ void sendUpdate(HWND page, int id) {
 
 int messageBoxError(HWND page, const char* text) { return MessageBoxA(page, text, "Error:", MB_TASKMODAL); }
 
-// Reads the text of a custom size as a decimal number with "." as the decimal
-// point; only the leading number counts, and a text without one reads 0.
-double readDecimal(const std::string& text) {
-    double value = 0.0;
-    double scale = 0.0;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            if (scale == 0.0) {
-                value = value * 10 + (c - '0');
-            } else {
-                value += (c - '0') * scale;
-                scale /= 10;
-            }
-        } else if (c == '.' && scale == 0.0) {
-            scale = 0.1;
-        } else {
-            break;
-        }
-    }
-    return value;
-}
-
 } // namespace
 
 // ---- Live displays ---------------------------------------------------------
@@ -83,7 +63,7 @@ static void ShowFileCount(HWND page) {
     SetDlgItemTextA(page, IDC_COUNT_DISPLAY, "");
     const std::string text = itemText(page, IDC_CUSTOM_SIZE);
     if (state.shownSourceSize == 0 || text.empty()) return;
-    const double size = readDecimal(text);
+    const double size = LeadingDecimal(text);
     if (size <= 0) return;
     const auto unit = static_cast<std::int32_t>(SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_GETCURSEL, 0, 0));
     std::int64_t bytes = 0;
@@ -225,22 +205,9 @@ static bool ValidateSplitInputs(HWND page, SplitRequest& request) {
     }
     request.mode = SplitMode::CustomSize;
     const std::string text = itemText(page, IDC_CUSTOM_SIZE);
-    bool seenPoint = false;
-    for (char c : text) {
-        if (c == '.') {
-            if (seenPoint)
-                return messageBoxError(page,
-                                       "Invalid custom size value - entry contains multiple decimal points."),
-                       false;
-            seenPoint = true;
-        } else if (c < '0' || c > '9') {
-            return messageBoxError(page, "Invalid custom size value - entry contains illegal character(s)."),
-                   false;
-        }
-    }
-    request.customSize = readDecimal(text);
-    if (request.customSize <= 0)
-        return messageBoxError(page, "Please enter a positive, non-zero file size."), false;
+    const std::string problem = CustomSizeTextError(text);
+    if (!problem.empty()) return messageBoxError(page, problem.c_str()), false;
+    request.customSize = LeadingDecimal(text);
     request.sizeUnit =
         static_cast<std::int32_t>(SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_GETCURSEL, 0, 0));
     return true;
