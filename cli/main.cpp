@@ -7,6 +7,7 @@ int main(int argc, char** argv) {
     platform::watchInterrupts(InterruptCli);
     CliIo io;
     io.errIsTerminal = platform::isTerminal(2);
+    io.inIsTerminal = platform::isTerminal(0);
     io.waitForInput = [](const std::function<bool()>& giveUp) { return platform::waitForInput(giveUp); };
     return RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
 }

@@ -70,8 +70,9 @@ std::string TerminalPrompt::readAnswer() {
     if ((!io_.waitForInput || io_.waitForInput([] { return CliInterrupted(); })) &&
         std::fgets(line, sizeof line, io_.in))
         answer = line;
-    if (answer.empty() || answer.back() != '\n') {
-        // No line came (end of input, or Ctrl-C): end the question's line.
+    if (!io_.inIsTerminal || answer.empty() || answer.back() != '\n') {
+        // The answer was not echoed (it came from a pipe or a file), or none came
+        // (end of input, Ctrl-C): end the question's line.
         std::lock_guard lock(io_.errMutex);
         std::fputc('\n', io_.err);
     }

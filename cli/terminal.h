@@ -19,6 +19,7 @@ struct CliIo {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     bool errIsTerminal = false;
+    bool inIsTerminal = false; // a typed answer is echoed there; a piped one is not
     std::function<bool(const std::function<bool()>&)> waitForInput;
     std::mutex errMutex; // the progress line and the questions share stderr
 };
