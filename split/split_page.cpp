@@ -112,15 +112,21 @@ void FillOutputDirFromSource(HWND page) {
         SetDlgItemTextA(page, IDC_OUTPUT_DIR, directory.c_str());
 }
 
-bool TakeSingleDroppedPath(HDROP drop, std::string& path) {
-    const bool single = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1;
-    if (single) {
+bool TakeSingleDroppedPath(HWND page, HDROP drop, std::string& path) {
+    bool taken = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1;
+    if (taken && DragQueryFileA(drop, 0, nullptr, 0) >= MAX_PATH) {
+        // Cut to the buffer, the path would name another file, or none.
+        MessageBoxA(page, "The path of the dropped file is longer than 259 characters.",
+                    "Error:", MB_TASKMODAL);
+        taken = false;
+    }
+    if (taken) {
         char buffer[MAX_PATH] = {}; // at most 259 characters and the terminator
         DragQueryFileA(drop, 0, buffer, MAX_PATH);
         path = buffer;
     }
     DragFinish(drop);
-    return single;
+    return taken;
 }
 
 // ---- The source field ------------------------------------------------------
@@ -140,7 +146,7 @@ static LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam,
         break;
     case WM_DROPFILES: {
         std::string path;
-        if (TakeSingleDroppedPath(reinterpret_cast<HDROP>(wParam), path)) {
+        if (TakeSingleDroppedPath(page, reinterpret_cast<HDROP>(wParam), path)) {
             SetWindowTextA(field, path.c_str());
             sendUpdate(page, IDC_SOURCE);
             FillOutputDirFromSource(page);
