@@ -70,7 +70,7 @@ static LRESULT CALLBACK JoinSourceFieldProc(HWND field, UINT message, WPARAM wPa
         break;
     case WM_DROPFILES: {
         std::string path;
-        if (TakeSingleDroppedPath(page, reinterpret_cast<HDROP>(wParam), path)) {
+        if (TakeSingleDroppedPath(reinterpret_cast<HDROP>(wParam), path)) {
             SetWindowTextA(field, path.c_str());
             RefreshJoinSummary(page);
             FillOutputDirFromSource(page);

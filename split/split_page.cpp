@@ -112,21 +112,18 @@ void FillOutputDirFromSource(HWND page) {
         SetDlgItemTextA(page, IDC_OUTPUT_DIR, directory.c_str());
 }
 
-bool TakeSingleDroppedPath(HWND page, HDROP drop, std::string& path) {
-    bool taken = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1;
-    if (taken && DragQueryFileA(drop, 0, nullptr, 0) >= MAX_PATH) {
-        // Cut to the buffer, the path would name another file, or none.
-        MessageBoxA(page, "The path of the dropped file is longer than 259 characters.",
-                    "Error:", MB_TASKMODAL);
-        taken = false;
-    }
-    if (taken) {
-        char buffer[MAX_PATH] = {}; // at most 259 characters and the terminator
-        DragQueryFileA(drop, 0, buffer, MAX_PATH);
-        path = buffer;
+bool TakeSingleDroppedPath(HDROP drop, std::string& path) {
+    const bool single = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1;
+    if (single) {
+        // Exactly as long as the path: a fixed buffer would cut a long path (or
+        // a UTF-8 one, whose characters take several bytes) to another name.
+        const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+        std::string buffer(length + 1, '\0');
+        DragQueryFileA(drop, 0, &buffer[0], length + 1);
+        path = buffer.c_str();
     }
     DragFinish(drop);
-    return taken;
+    return single;
 }
 
 // ---- The source field ------------------------------------------------------
@@ -146,7 +143,7 @@ static LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam,
         break;
     case WM_DROPFILES: {
         std::string path;
-        if (TakeSingleDroppedPath(page, reinterpret_cast<HDROP>(wParam), path)) {
+        if (TakeSingleDroppedPath(reinterpret_cast<HDROP>(wParam), path)) {
             SetWindowTextA(field, path.c_str());
             sendUpdate(page, IDC_SOURCE);
             FillOutputDirFromSource(page);

@@ -33,7 +33,6 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 void ShowFreeSpace(HWND page);
 void FillOutputDirFromSource(HWND page);
 
-// A dropped file's path; false unless exactly one file was dropped. A path
-// longer than 259 characters is refused with a message owned by `page`
-// rather than cut. Finishes the drop either way.
-bool TakeSingleDroppedPath(HWND page, HDROP drop, std::string& path);
+// A dropped file's whole path, never cut; false unless exactly one file was
+// dropped. Finishes the drop either way.
+bool TakeSingleDroppedPath(HDROP drop, std::string& path);
