@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
     platform::watchInterrupts(InterruptCli);
+    const platform::Utf8Console utf8; // names are UTF-8 (the manifest's code page): print them so
     CliIo io;
     io.errIsTerminal = platform::isTerminal(2);
     io.inIsTerminal = platform::isTerminal(0);

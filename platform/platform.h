@@ -110,6 +110,20 @@ void watchInterrupts(void (*onInterrupt)());
 // Gives false when it gave up.
 bool waitForInput(const std::function<bool()>& giveUp);
 
+// While it lives, text written to the console is read as UTF-8 (the console's
+// code page before it is put back at the end). Nothing to do where consoles
+// take bytes.
+class Utf8Console {
+public:
+    Utf8Console();
+    ~Utf8Console();
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    unsigned previous_ = 0;
+};
+
 // The high-resolution counter and its ticks per second.
 std::int64_t counterNow();
 std::int64_t counterFrequency();

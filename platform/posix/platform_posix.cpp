@@ -151,6 +151,9 @@ bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
 
 bool isLeadByte(unsigned char) { return false; }
 
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
+
 bool isTerminal(int standardStream) { return ::isatty(standardStream) == 1; }
 
 void watchInterrupts(void (*onInterrupt)()) {

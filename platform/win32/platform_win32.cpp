@@ -140,6 +140,14 @@ bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
 
 bool isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
+Utf8Console::Utf8Console() : previous_(GetConsoleOutputCP()) {
+    if (previous_ != 0) SetConsoleOutputCP(CP_UTF8); // 0: no console
+}
+
+Utf8Console::~Utf8Console() {
+    if (previous_ != 0) SetConsoleOutputCP(previous_);
+}
+
 bool isTerminal(int standardStream) { return _isatty(standardStream) != 0; }
 
 namespace {
