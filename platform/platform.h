@@ -121,7 +121,7 @@ public:
     Utf8Console& operator=(const Utf8Console&) = delete;
 
 private:
-    unsigned previous_ = 0;
+    [[maybe_unused]] unsigned previous_ = 0; // Windows: the code page to put back
 };
 
 // The high-resolution counter and its ticks per second.
