@@ -61,6 +61,21 @@ check "with the window's text" grep -q "morvane-cli: The specified input file do
 cli --version >"$work/out"
 check "--version exits 0" test $? -eq 0
 
+# Any file name: accented Latin, Greek, CJK and emoji, spaces, several dots.
+name="Ωμέγα café 日本 🎬.v2.final.mkv"
+mkdir -p "$work/utf8/parts" "$work/utf8/joined"
+head -c 300007 /dev/urandom > "$work/utf8/$name"
+cli split "$(p "$work/utf8/$name")" -o "$(p "$work/utf8/parts")" -n 12 >"$work/out" 2>"$work/err"
+check "a UTF-8 name splits" test $? -eq 0
+check "its segments carry the whole name on disk" test -f "$work/utf8/parts/$name.01_of_12" -a -f "$work/utf8/parts/$name.12_of_12"
+check "and nothing else" test "$(ls "$work/utf8/parts" | wc -l)" -eq 12
+cli info "$(p "$work/utf8/parts/$name.07_of_12")" >"$work/out" 2>"$work/err"
+check "info prints the name intact" grep -qF "set of $name, 12 files" "$work/out"
+cli join "$(p "$work/utf8/parts/$name.07_of_12")" -o "$(p "$work/utf8/joined")" >"$work/out" 2>"$work/err"
+check "and joins back under the same name" cmp -s "$work/utf8/$name" "$work/utf8/joined/$name"
+cli join "$(p "$work/utf8/parts/$name.07_of_12")" -o "$(p "$work/utf8/joined")" --no-clobber >"$work/out" 2>"$work/err"
+check "an error quoting it shows it intact" grep -qF "$name; stopped" "$work/err"
+
 if [ -z "$wine" ]; then
   # Ctrl-C while the overwrite question waits: stop, exit 130, nothing replaced.
   echo old > "$work/parts/movie.avi.2_of_3"
