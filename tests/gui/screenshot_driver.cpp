@@ -164,6 +164,19 @@ int main(int argc, char** argv) {
     if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "", 1s)) gui::Click(done, IDOK);
     WaitUntilIdle(join);
 
+    // The Join page with a name beyond any legacy code page (the program runs
+    // with UTF-8 as its code page).
+    const std::string name =
+        "\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1 caf\xC3\xA9 "
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.v2.mkv"; // Καλημέρα café Привет.v2.mkv
+    for (int k = 1; k <= 3; ++k) MakeFile(parts + "\\" + name + "." + std::to_string(k) + "_of_3", 5u << 20);
+    SetText(join, IDC_SOURCE, parts + "\\" + name + ".2_of_3");
+    SendMessageA(join, WM_COMMAND, MAKEWPARAM(IDC_SOURCE, EN_UPDATE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(join, IDC_SOURCE)));
+    SetText(join, IDC_OUTPUT_NAME, name);
+    Settle();
+    Capture(window, output + "\\join-utf8.bmp");
+
     // The Help tab, and the About panel.
     SendMessageA(tabs, TCM_SETCURFOCUS, 2, 0);
     Settle();
