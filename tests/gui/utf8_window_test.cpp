@@ -75,6 +75,14 @@ TEST(Utf8Window, NamesTypedDroppedAndGivenOnTheCommandLineStayIntact) {
         EXPECT_EQ(harness.text(J, IDC_OUTPUT_NAME), NAME);
         EXPECT_EQ(harness.text(J, IDC_SUMMARY), "3 files (68.36 KB)");
 
+        // Browsed to with the open-file dialog.
+        harness.type(J, IDC_SOURCE, "");
+        auto picked = PickFileLater(parts + "\\" + NAME + ".1_of_3");
+        harness.click(J, IDC_BROWSE_SOURCE);
+        EXPECT_EQ(Await(picked, harness), "Open");
+        EXPECT_EQ(harness.text(J, IDC_SOURCE), parts + "\\" + NAME + ".1_of_3");
+        EXPECT_EQ(harness.text(J, IDC_SUMMARY), "3 files (68.36 KB)");
+
         // The overwrite question quotes the existing file whole.
         Write(parts + "\\" + NAME, 1);
         auto question = AnswerLater("Overwrite Existing File:", IDNO, IDC_OVERWRITE_TEXT);
