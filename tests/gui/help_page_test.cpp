@@ -193,31 +193,6 @@ TEST(HelpTopics, TheLicenceTextKeepsItsLayout) {
 
 // ---- Painting and colours -------------------------------------------------------
 
-TEST_F(HelpPageTest, ColourRequestsGiveTheWhiteBrush) {
-    HDC dc = GetDC(page);
-    const struct {
-        HWND window;
-        UINT message;
-        HWND control;
-        bool transparent;
-    } cases[] = {
-        { page, WM_CTLCOLOREDIT, topicText(), true },
-        { page, WM_CTLCOLORLISTBOX, topics(), false },
-        { page, WM_CTLCOLORDLG, page, false },
-        { aboutPanel(), WM_CTLCOLORDLG, aboutPanel(), true },
-    };
-    for (const auto& c : cases) {
-        SetBkMode(dc, OPAQUE);
-        const LRESULT brush = SendMessageA(c.window, c.message, reinterpret_cast<WPARAM>(dc),
-                                           reinterpret_cast<LPARAM>(c.control));
-        EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), whiteBrush) << "message " << c.message;
-        if (c.transparent) {
-            EXPECT_EQ(GetBkMode(dc), TRANSPARENT) << "message " << c.message;
-        }
-    }
-    ReleaseDC(page, dc);
-}
-
 TEST_F(HelpPageTest, PaintsTheGreyHeaderOverAWhitePage) {
     for (int row = 0; row < 15; ++row) {
         const unsigned grey = 210u + 3u * static_cast<unsigned>(row);
@@ -297,72 +272,6 @@ TEST_F(HelpPageTest, ThePanelPaintsEachTextAtItsPlaceAndColour) {
     const COLORREF corner = GetPixel(dc, 2, 2);
     ReleaseDC(aboutPanel(), dc);
     EXPECT_EQ(corner, rgb(255, 255, 255));
-}
-
-// ---- Fonts ---------------------------------------------------------------------
-
-TEST(AboutPanelFontHeight, GrowsWithTheScreenResolution) {
-    const struct {
-        int points, dotsPerInch, height;
-    } cases[] = {
-        { 20, 96, -27 }, { 20, 120, -33 }, { 12, 96, -16 }, { 12, 120, -20 }, { 8, 96, -11 }, { 8, 120, -13 },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(fontHeightForPoints(c.points, c.dotsPerInch), c.height)
-            << c.points << " pt, " << c.dotsPerInch;
-}
-
-LOGFONTA FontOf(HFONT font) {
-    LOGFONTA description {};
-    EXPECT_EQ(GetObjectA(font, sizeof description, &description), static_cast<int>(sizeof description));
-    return description;
-}
-
-TEST_F(HelpPageTest, FontsAreTahomaAtTheirPointSizes) {
-    HDC dc = GetDC(page);
-    const int dotsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(page, dc);
-    const AboutPanelState& panel = aboutPanelState();
-    const struct {
-        const char* name;
-        HFONT font;
-        int points, weight;
-    } cases[] = {
-        { "product name", panel.nameFont, 20, 300 },
-        { "version", panel.versionFont, 12, 300 },
-        { "panel text", panel.textFont, 8, 300 },
-        { "topics", helpPageState().topicFont, 8, FW_DONTCARE },
-    };
-    for (const auto& c : cases) {
-        const LOGFONTA font = FontOf(c.font);
-        EXPECT_STREQ(font.lfFaceName, "Tahoma") << c.name;
-        EXPECT_EQ(font.lfHeight, -MulDiv(c.points, dotsPerInch, 72)) << c.name;
-        EXPECT_EQ(font.lfWeight, c.weight) << c.name;
-        EXPECT_FALSE(font.lfUnderline) << c.name;
-    }
-    for (HWND control : { topics(), topicText() })
-        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)),
-                  helpPageState().topicFont);
-}
-
-TEST_F(HelpPageTest, ClosingReleasesTheFontsAndThePens) {
-    UpdateWindow(page); // the pens exist after a paint
-    const AboutPanelState& panel = aboutPanelState();
-    const HFONT fonts[] = { panel.nameFont, panel.versionFont, panel.textFont, helpPageState().topicFont };
-    const int creations = headerPenCreations();
-    SendMessageA(page, WM_CLOSE, 0, 0);
-    for (HFONT font : fonts) {
-        LOGFONTA description {};
-        EXPECT_EQ(GetObjectA(font, sizeof description, &description), 0) << "a font outlived the page";
-    }
-    EXPECT_FALSE(IsWindowVisible(aboutPanel()));
-    EXPECT_FALSE(IsWindowVisible(page));
-    // The pen set was released: the next paint of a page builds it again.
-    HDC dc = GetDC(parent);
-    paintHeaderGradient(dc, RECT { 0, 0, 10, 20 });
-    ReleaseDC(parent, dc);
-    EXPECT_EQ(headerPenCreations(), creations + 1);
-    page = nullptr;
 }
 
 // ---- The About panel's links -----------------------------------------------------
