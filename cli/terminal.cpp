@@ -145,10 +145,11 @@ void RunJob(CliIo& io, JobControl& control, JobProgress& progress, const Termina
     while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         // An interrupt that came before the worker reset its flags is given again.
         if (CliInterrupted()) RequestStop(control);
-        if (!io.errIsTerminal || ++ticks % 10 != 0 || prompt.asking()) continue;
+        if (!io.errIsTerminal || ++ticks % 10 != 0) continue;
         const std::string line = ProgressLine(ReadSnapshot(progress));
         if (line.empty()) continue;
         std::lock_guard lock(io.errMutex);
+        if (prompt.asking()) continue; // the question's line is not to be overwritten
         std::fprintf(io.err, "\r\033[K%s", line.c_str());
         std::fflush(io.err);
         drawn = true;

@@ -6,6 +6,7 @@
 #include "core/job_control.h"
 #include "core/user_prompt.h"
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -46,13 +47,16 @@ public:
     int askOverwrite(const std::string& path) override;
     // Asks a yes/no question the same way; false unless the answer is y.
     bool confirm(const std::string& question);
+    // True while a question waits for its answer; set under io.errMutex before
+    // the question is printed, so that a progress line drawn under the same
+    // lock never lands on the question's line.
     bool asking() const { return asking_; }
 
 private:
     std::string readAnswer();
     CliIo& io_;
     Overwrite mode_;
-    bool asking_ = false;
+    std::atomic<bool> asking_ { false }; // read by the thread that draws the progress line
 };
 
 // "  42.3%  1,000,000 / 2,500,000 bytes  file 2 of 4  00:04 elapsed  00:06 left"

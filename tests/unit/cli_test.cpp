@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -306,6 +308,38 @@ TEST_F(CliTest, CtrlCAtAQuestionStopsWithCode130AndKeepsTheFiles) {
     EXPECT_EQ(FileSize(In(out, "movie.avi.1_of_3")), 100001);
     EXPECT_EQ(ReadFile(second), std::vector<unsigned char>({ 'o', 'l', 'd' }));
     ResetCliInterrupt();
+}
+
+TEST_F(CliTest, NoProgressLineIsDrawnOverAnOpenQuestion) {
+    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "3", "-o", out }).code, 0);
+    ResetCliInterrupt();
+    CliIo io;
+    io.in = std::tmpfile();
+    io.out = std::tmpfile();
+    io.err = std::tmpfile();
+    io.errIsTerminal = true;
+    std::fputs("a\n", io.in);
+    std::rewind(io.in);
+    // The question stays open long enough for the progress line's turn to come
+    // (every 200 ms); stderr must not grow meanwhile.
+    long grewBy = -1;
+    io.waitForInput = [&](const std::function<bool()>&) {
+        auto position = [&] {
+            std::lock_guard lock(io.errMutex);
+            return std::ftell(io.err);
+        };
+        const long before = position();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        grewBy = position() - before;
+        return true;
+    };
+    const int code = RunCli({ "split", sourcePath, "-n", "3", "-o", out }, io);
+    std::fclose(io.in);
+    Contents(io.out);
+    const std::string err = Contents(io.err);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(grewBy, 0);
+    EXPECT_NE(err.find("Overwrite? [y]es, [a]ll, [n]o: "), std::string::npos);
 }
 
 TEST(CliOneLine, LineBreaksBecomeSingleSpaces) {
