@@ -94,7 +94,7 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
 }
 
 bool ParseFileCount(const std::string& text, std::uint32_t& count) {
-    if (text.empty() || text.size() > 20) return false;
+    if (text.empty()) return false; // leading zeros add digits, not value: no limit on the length
     std::uint64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;

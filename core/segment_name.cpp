@@ -4,13 +4,15 @@
 #include "core/format_text.h"
 #include "platform/platform.h"
 
-namespace detail {
+namespace {
 
-bool SplitPathText(const std::string& path, bool (*isLeadByte)(unsigned char), PathParts& out) {
+// Steps one to three; `readDrive` false reads a file name, which has no drive
+// even when its second character is a colon.
+bool SplitText(const std::string& path, bool (*isLeadByte)(unsigned char), bool readDrive, PathParts& out) {
     out = PathParts {};
     std::size_t restStart = 0;
     std::string drive;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (readDrive && path.size() >= 2 && path[1] == ':') {
         drive = path.substr(0, 2);
         restStart = 2;
     }
@@ -49,6 +51,14 @@ bool SplitPathText(const std::string& path, bool (*isLeadByte)(unsigned char), P
     return true;
 }
 
+} // namespace
+
+namespace detail {
+
+bool SplitPathText(const std::string& path, bool (*isLeadByte)(unsigned char), PathParts& out) {
+    return SplitText(path, isLeadByte, true, out);
+}
+
 } // namespace detail
 
 void PathParts::split(const std::string& path) {
@@ -66,8 +76,10 @@ void PathParts::split(const std::string& path) {
 void SegmentPathParts::assign(const std::string& path) {
     split(path);
     suffix = extension;
+    // `name` is the file part before the suffix: "c:movie.avi", a file name
+    // where colons are allowed (POSIX), has no drive to drop.
     PathParts inner;
-    detail::SplitPathText(name, platform::isLeadByte, inner);
+    SplitText(name, platform::isLeadByte, false, inner);
     name = inner.name;
     extension = inner.extension;
 }

@@ -36,7 +36,9 @@ struct SegmentPathParts : PathParts {
     SegmentPathParts() = default;
     explicit SegmentPathParts(const std::string& path) { assign(path); }
 
-    // Replaces all five fields with those built from `path`.
+    // Replaces all five fields with those built from `path`: split, then the
+    // file part before the suffix split once more into name and extension (a
+    // file name has no drive: "c:x" stays the name "c:x").
     void assign(const std::string& path);
 
     std::string fullPath() const { return path() + suffix; }

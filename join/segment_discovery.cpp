@@ -26,7 +26,11 @@ SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<st
     SegmentSet set;
     for (const std::string& name : names) {
         parts.assign(prefix + name);
-        // A directory never qualifies: assign makes it part of `directory`.
+        // The entry must stay a file name inside the prefix. A directory never
+        // qualifies: assign makes it part of `directory`. Nor does a name that
+        // the path rules read as more than a file name: "movie.avi.x\\movie.avi.03_of_12"
+        // (a POSIX name may hold a backslash) or, after an empty prefix, "d:movie.avi.03_of_12".
+        if (parts.drive + parts.directory != prefix) continue;
         if (!parts.isSegment() || parts.suffixNumber(false) != count) continue;
         // movie.avi.old.03_of_12 belongs to another set than movie.avi.01_of_12.
         if (!platform::sameName(parts.name + parts.extension, sourceName)) continue;

@@ -21,6 +21,8 @@ SegmentSet DiscoverSegments(const std::string& segmentPath);
 
 // The part of discovery after the directory listing: the members among
 // `names` (entry names of the selected segment's directory), each measured by
-// `measure`; empty as soon as one measurement fails.
+// `measure`; empty as soon as one measurement fails. An entry that the path
+// rules read as more than a file name in that directory (a backslash in a
+// POSIX name, a drive after an empty directory) is no member.
 SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<std::string>& names,
                             const std::function<bool(const std::string& path, std::int64_t& size)>& measure);
