@@ -61,8 +61,8 @@ TEST_F(BadInput, PathsOverTheLimitAreTakenWholeAndGetTheirMessage) {
 }
 
 TEST_F(BadInput, SpacesDotsTrailingSeparatorsAndAccentsRoundTrip) {
-    // "café résumé" in the ANSI code page (é is 0xE9).
-    const std::string name = "my file.v1.final caf\xE9 r\xE9sum\xE9.avi";
+    // "café résumé" in UTF-8, the program's code page.
+    const std::string name = "my file.v1.final caf\xC3\xA9 r\xC3\xA9sum\xC3\xA9.avi";
     const std::string folder = temp.file("out dir.with.dots");
     fs::create_directory(folder);
     const std::string source = temp.path() + "\\" + name;
