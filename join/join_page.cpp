@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "split/split_page.h"
 #include "ui/dialog_helpers.h"
+#include "ui/job_page.h"
 #include "ui/main_window.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
@@ -19,6 +20,11 @@
 JoinPageState& joinPageState() {
     static JoinPageState state; // created with the page's first message, kept for the program's life
     return state;
+}
+
+static JobPage jobPage() {
+    JoinPageState& state = joinPageState();
+    return { state.control, state.progress, state.worker, state.clientRect, true };
 }
 
 namespace {
@@ -110,15 +116,8 @@ static DWORD WINAPI JoinWorkerThread(LPVOID parameter) {
 static void StartJoin(HWND page) {
     JoinPageState& state = joinPageState();
     if (!ValidateJoinRequest(page, state.request)) return;
-    SetJobControls(page, true, true);
-    if (state.worker) CloseHandle(state.worker); // only the most recent worker is ever asked about
-    state.worker = CreateThread(nullptr, 0, JoinWorkerThread, &state.args, 0, nullptr);
-    if (!state.worker) {
-        ResetStatusPanel(page, true);
-        messageBoxError(page, "The join could not be started: the system could not create a worker thread.");
-        return;
-    }
-    SetTimer(page, STATUS_TIMER_ID, STATUS_TIMER_INTERVAL_MS, nullptr);
+    StartJobThread(page, jobPage(), JoinWorkerThread, &state.args,
+                   "The join could not be started: the system could not create a worker thread.");
 }
 
 static BOOL OnCommand(HWND page, int id, int code) {
@@ -150,8 +149,7 @@ static void InitJoinPage(HWND page, const char* initialPath) {
     HWND source = GetDlgItem(page, IDC_SOURCE);
     state.previousSourceProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(source, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(JoinSourceFieldProc)));
-    installTextProgressBar(GetDlgItem(page, IDC_PROGRESS));
-    SendDlgItemMessageA(page, IDC_PROGRESS, MSG_TEXT_BAR_INIT, 0, 0);
+    InitJobPageBar(page);
     SetJobControls(page, false, true);
     if (initialPath) {
         SetWindowTextA(source, initialPath);
@@ -164,37 +162,15 @@ static void InitJoinPage(HWND page, const char* initialPath) {
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
 }
 
-static void OnPaint(HWND page) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(page, &paint);
-    paintHeaderGradient(dc, joinPageState().clientRect);
-    EndPaint(page, &paint);
-}
-
 INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     JoinPageState& state = joinPageState();
+    INT_PTR result = FALSE;
     switch (message) {
     case WM_INITDIALOG:
         GetClientRect(page, &state.clientRect);
         InitJoinPage(page, reinterpret_cast<const char*>(lParam));
         return TRUE;
-    case WM_PAINT: OnPaint(page); return TRUE;
-    case WM_CLOSE:
-        releaseHeaderPens();
-        StopWorker(page, state.control, state.worker);
-        return TRUE;
-    case MSG_CONFIRM_EXIT:
-        *reinterpret_cast<unsigned char*>(wParam) = ConfirmExit(state.control, state.worker) ? 1 : 0;
-        return TRUE;
     case WM_COMMAND: return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-    case WM_TIMER:
-        if (!StatusTick(state.worker, page, state.progress, state.control)) ResetStatusPanel(page, true);
-        return TRUE;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(whiteBrush);
-    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(whiteBrush);
-    default: return FALSE;
+    default: return HandleJobPageMessage(page, message, wParam, jobPage(), result) ? result : FALSE;
     }
 }

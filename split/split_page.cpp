@@ -8,6 +8,7 @@
 #include "core/segment_name.h"
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
+#include "ui/job_page.h"
 #include "ui/main_window.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
@@ -21,6 +22,11 @@
 SplitPageState& splitPageState() {
     static SplitPageState state; // created with the page's first message, kept for the program's life
     return state;
+}
+
+static JobPage jobPage() {
+    SplitPageState& state = splitPageState();
+    return { state.control, state.progress, state.worker, state.clientRect, false };
 }
 
 namespace {
@@ -231,15 +237,8 @@ static void StartSplit(HWND page) {
                     "Confirm Input Pathname:", MB_OKCANCEL | MB_TASKMODAL) != IDOK)
         return;
     if (!PrepareSplitPlan(state.request, state.plan, state.prompt)) return;
-    SetJobControls(page, true, false);
-    if (state.worker) CloseHandle(state.worker); // only the most recent worker is ever asked about
-    state.worker = CreateThread(nullptr, 0, SplitWorkerThread, &state.args, 0, nullptr);
-    if (!state.worker) {
-        ResetStatusPanel(page, false);
-        messageBoxError(page, "The split could not be started: the system could not create a worker thread.");
-        return;
-    }
-    SetTimer(page, STATUS_TIMER_ID, STATUS_TIMER_INTERVAL_MS, nullptr);
+    StartJobThread(page, jobPage(), SplitWorkerThread, &state.args,
+                   "The split could not be started: the system could not create a worker thread.");
 }
 
 static BOOL OnCommand(HWND page, int id, int code) {
@@ -280,8 +279,7 @@ static void InitSplitPage(HWND page, const char* initialPath) {
     HWND source = GetDlgItem(page, IDC_SOURCE);
     state.previousSourceProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(source, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SourceFieldProc)));
-    installTextProgressBar(GetDlgItem(page, IDC_PROGRESS));
-    SendDlgItemMessageA(page, IDC_PROGRESS, MSG_TEXT_BAR_INIT, 0, 0);
+    InitJobPageBar(page);
 
     for (const char* unit : UNIT_NAMES)
         SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
@@ -300,37 +298,15 @@ static void InitSplitPage(HWND page, const char* initialPath) {
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
 }
 
-static void OnPaint(HWND page) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(page, &paint);
-    paintHeaderGradient(dc, splitPageState().clientRect);
-    EndPaint(page, &paint);
-}
-
 INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     SplitPageState& state = splitPageState();
+    INT_PTR result = FALSE;
     switch (message) {
     case WM_INITDIALOG:
         GetClientRect(page, &state.clientRect);
         InitSplitPage(page, reinterpret_cast<const char*>(lParam));
         return TRUE;
-    case WM_PAINT: OnPaint(page); return TRUE;
-    case WM_CLOSE:
-        releaseHeaderPens();
-        StopWorker(page, state.control, state.worker);
-        return TRUE;
-    case MSG_CONFIRM_EXIT:
-        *reinterpret_cast<unsigned char*>(wParam) = ConfirmExit(state.control, state.worker) ? 1 : 0;
-        return TRUE;
     case WM_COMMAND: return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-    case WM_TIMER:
-        if (!StatusTick(state.worker, page, state.progress, state.control)) ResetStatusPanel(page, false);
-        return TRUE;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(whiteBrush);
-    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(whiteBrush);
-    default: return FALSE;
+    default: return HandleJobPageMessage(page, message, wParam, jobPage(), result) ? result : FALSE;
     }
 }
