@@ -79,34 +79,30 @@ std::string TerminalPrompt::readAnswer() {
     return answer;
 }
 
-bool TerminalPrompt::confirm(const std::string& question) {
-    if (mode_ == Overwrite::Yes) return true;
-    if (mode_ == Overwrite::No) return false;
+char TerminalPrompt::ask(const std::string& question) {
     {
         std::lock_guard lock(io_.errMutex);
         asking_ = true;
-        std::fprintf(io_.err, "%s%s [y/n] ", io_.errIsTerminal ? "\r\033[K" : "", question.c_str());
+        std::fprintf(io_.err, "%s%s", io_.errIsTerminal ? "\r\033[K" : "", question.c_str());
         std::fflush(io_.err);
     }
     const std::string answer = readAnswer();
     asking_ = false;
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    return answer.empty() ? 'n' : answer[0];
+}
+
+bool TerminalPrompt::confirm(const std::string& question) {
+    if (mode_ == Overwrite::Yes) return true;
+    if (mode_ == Overwrite::No) return false;
+    const char first = ask(question + " [y/n] ");
+    return first == 'y' || first == 'Y';
 }
 
 int TerminalPrompt::askOverwrite(const std::string& path) {
     int answer = ANSWER_NO;
     if (mode_ == Overwrite::Yes) return ANSWER_YES_TO_ALL;
     if (mode_ == Overwrite::Ask) {
-        {
-            std::lock_guard lock(io_.errMutex);
-            asking_ = true;
-            std::fprintf(io_.err, "%s%s already exists.  Overwrite? [y]es, [a]ll, [n]o: ",
-                         io_.errIsTerminal ? "\r\033[K" : "", path.c_str());
-            std::fflush(io_.err);
-        }
-        const std::string line = readAnswer();
-        asking_ = false;
-        const char first = line.empty() ? 'n' : line[0];
+        const char first = ask(path + " already exists.  Overwrite? [y]es, [a]ll, [n]o: ");
         if (first == 'y' || first == 'Y') answer = ANSWER_YES;
         if (first == 'a' || first == 'A') answer = ANSWER_YES_TO_ALL;
     }

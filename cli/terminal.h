@@ -54,6 +54,9 @@ public:
 
 private:
     std::string readAnswer();
+    // Shows the question on stderr (over the progress line), reads a line, and
+    // gives its first character ('n' when none came).
+    char ask(const std::string& question);
     CliIo& io_;
     Overwrite mode_;
     std::atomic<bool> asking_ { false }; // read by the thread that draws the progress line

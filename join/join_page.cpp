@@ -158,8 +158,6 @@ static void InitJoinPage(HWND page, const char* initialPath) {
         RefreshJoinSummary(page);
         ShowFreeSpace(page);
     }
-    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBARCOLOR, 0, rgb(175, 175, 255));
-    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
 }
 
 INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -294,8 +294,6 @@ static void InitSplitPage(HWND page, const char* initialPath) {
         ShowFreeSpace(page);
         ShowFileCount(page);
     }
-    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBARCOLOR, 0, rgb(175, 175, 255));
-    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
 }
 
 INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,8 @@
 void InitJobPageBar(HWND page) {
     installTextProgressBar(GetDlgItem(page, IDC_PROGRESS));
     SendDlgItemMessageA(page, IDC_PROGRESS, MSG_TEXT_BAR_INIT, 0, 0);
+    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBARCOLOR, 0, rgb(175, 175, 255));
+    SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
 }
 
 void StartJobThread(HWND page, const JobPage& job, LPTHREAD_START_ROUTINE routine, void* args,

@@ -16,7 +16,8 @@ struct JobPage {
     bool isJoinPage;
 };
 
-// Makes item 1023 the painted progress bar, with its range and colours.
+// Makes item 1023 the painted progress bar, with its range and its colours
+// (bar RGB(175, 175, 255) on RGB(230, 230, 255)).
 void InitJobPageBar(HWND page);
 
 // Locks the page's inputs, starts `routine` with `args` on a thread of its own

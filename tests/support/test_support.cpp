@@ -1,6 +1,8 @@
 // Helpers shared by the tests: see test_support.h.
 #include "tests/support/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -139,4 +141,24 @@ void ScriptedPrompt::reset() {
     overwriteQuestions_.clear();
     onMessage_ = nullptr;
     defaultOverwriteAnswer = ANSWER_YES;
+}
+
+ProgressSnapshot WaitUntilStill(JobProgress& progress) {
+    ProgressSnapshot last = ReadSnapshot(progress);
+    for (int still = 0; still < 3;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const ProgressSnapshot now = ReadSnapshot(progress);
+        still = now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds ? still + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
+void ExpectOnlyMessage(const ScriptedPrompt& prompt, const std::string& text, const std::string& caption,
+                       unsigned flags) {
+    const auto messages = prompt.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, text);
+    EXPECT_EQ(messages[0].caption, caption);
+    EXPECT_EQ(messages[0].flags, flags);
 }

@@ -2,6 +2,7 @@
 // stand-in for the user, and polling waits with a time limit.
 #pragma once
 
+#include "core/job_control.h"
 #include "core/user_prompt.h"
 
 #include <chrono>
@@ -79,5 +80,14 @@ private:
     std::function<void(const Message&)> onMessage_;
 };
 
-// The texts the split worker shows, for comparisons.
+// Waits until a worker's counters (bytes and working time) have stood still
+// for three readings 20 ms apart, which is how a held worker looks from
+// outside; gives the last reading.
+ProgressSnapshot WaitUntilStill(JobProgress& progress);
+
+// The split worker's completion text, for comparisons.
 extern const char* const TEXT_SPLIT_DONE;
+
+// The prompt showed exactly one message, with this text, caption and flags.
+void ExpectOnlyMessage(const ScriptedPrompt& prompt, const std::string& text, const std::string& caption,
+                       unsigned flags);

@@ -56,20 +56,6 @@ struct LoopWorker {
     }
 };
 
-// Waits until the worker's counters have stood still for a while, which is
-// how a held worker looks from outside.
-ProgressSnapshot WaitUntilStill(JobProgress& progress) {
-    ProgressSnapshot last = ReadSnapshot(progress);
-    for (int still = 0; still < 3;) {
-        std::this_thread::sleep_for(20ms);
-        const ProgressSnapshot now = ReadSnapshot(progress);
-        still =
-            (now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds) ? still + 1 : 0;
-        last = now;
-    }
-    return last;
-}
-
 TEST(JobControl, PauseHoldsWithoutSpinningAndResumeGoesOn) {
     JobControl control;
     JobProgress progress;

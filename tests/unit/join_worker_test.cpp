@@ -68,34 +68,14 @@ protected:
         return paths;
     }
 
-    void ExpectOnlyMessage(const std::string& text, const std::string& caption, unsigned flags) {
-        const auto messages = prompt.messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, text);
-        EXPECT_EQ(messages[0].caption, caption);
-        EXPECT_EQ(messages[0].flags, flags);
-    }
-
     // Runs a join of `selected` that must be refused before anything is written.
     void ExpectRefused(const std::string& selected, const std::string& text) {
         prompt.reset();
         request.sourcePath = selected;
         JoinWorker(args);
-        ExpectOnlyMessage(text, "Error:", BOX_TASKMODAL);
+        ExpectOnlyMessage(prompt, text, "Error:", BOX_TASKMODAL);
         EXPECT_TRUE(ListDirectory(out).empty());
         EXPECT_EQ(progress.finished, 0);
-    }
-
-    ProgressSnapshot WaitUntilHeld() {
-        ProgressSnapshot last = ReadSnapshot(progress);
-        for (int still = 0; still < 3;) {
-            std::this_thread::sleep_for(20ms);
-            const ProgressSnapshot now = ReadSnapshot(progress);
-            still =
-                now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds ? still + 1 : 0;
-            last = now;
-        }
-        return last;
     }
 };
 
@@ -120,7 +100,7 @@ TEST_F(JoinWorkerTest, RoundTripsGiveTheSourceBackFromAnySelectedSegment) {
                 [&](const ScriptedPrompt::Message&) { finishedWhenShown = progress.finished; });
             request.sourcePath = segments[pick];
             JoinWorker(args);
-            ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+            ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
             EXPECT_EQ(finishedWhenShown, 1);
             EXPECT_EQ(ReadFile(Output()), source);
             const ProgressSnapshot s = ReadSnapshot(progress);
@@ -141,7 +121,7 @@ TEST_F(JoinWorkerTest, UnpaddedNamesJoinInNumberOrder) {
     }
     request.sourcePath = Part("x.7_of_12");
     JoinWorker(args);
-    ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
     EXPECT_EQ(ReadFile(Output()), expected);
 }
 
@@ -158,7 +138,7 @@ TEST_F(JoinWorkerTest, SegmentsMadeByGnuSplitAndRenamedJoin) {
         fs::rename(Part(pieces[i]), Part(formatted("video.mkv.%zu_of_13", i + 1)));
     request.sourcePath = Part("video.mkv.13_of_13");
     JoinWorker(args);
-    ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
     EXPECT_EQ(ReadFile(Output()), source);
 }
 #endif
@@ -211,7 +191,7 @@ TEST_F(JoinWorkerTest, ForeignNamesBesideTheSetAreLeftOut) {
     WriteFile(Part("movie.avi"), { 'y' });
     request.sourcePath = Part("movie.avi.1_of_3");
     JoinWorker(args);
-    ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
     EXPECT_EQ(ReadFile(Output()), source);
 }
 
@@ -242,7 +222,7 @@ TEST_F(JoinWorkerTest, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
         WriteFile(Output(), old);
         prompt.queueOverwriteAnswer(answer);
         JoinWorker(args);
-        ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+        ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
         EXPECT_EQ(ReadFile(Output()), source);
         EXPECT_EQ(prompt.overwriteQuestions().size(), 1u); // every job asks anew
     }
@@ -272,7 +252,7 @@ TEST_F(JoinWorkerTest, OutputDirectoriesWithDotsAndWithoutSeparatorsHoldTheOutpu
         request.sourcePath = segments[0];
         fs::remove(temp.file("films.hd") + platform::PATH_SEPARATOR + "movie.avi");
         JoinWorker(args);
-        ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+        ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
         EXPECT_EQ(ReadFile(temp.file("films.hd") + platform::PATH_SEPARATOR + "movie.avi"), source);
     }
 }
@@ -299,7 +279,7 @@ TEST_F(JoinWorkerTest, AMemberThatShrankSinceDiscoveryLeavesNoStaleBytes) {
     JoinThreadArgs changingArgs { request, control, progress, changing };
     request.sourcePath = segments[0];
     JoinWorker(changingArgs);
-    ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
     Bytes expected(source.begin(), source.begin() + 14000);
     expected.insert(expected.end(), source.begin() + 20000, source.end());
     EXPECT_EQ(ReadFile(Output()), expected);
@@ -312,7 +292,7 @@ TEST_F(JoinWorkerTest, AMemberGoneSinceDiscoveryStopsTheCopy) {
     JoinThreadArgs changingArgs { request, control, progress, changing };
     request.sourcePath = segments[0];
     JoinWorker(changingArgs);
-    ExpectOnlyMessage(TEXT_JOIN_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
     const Bytes output = ReadFile(Output());
     ASSERT_EQ(output.size(), 29999u); // reserved, one byte short
     EXPECT_TRUE(std::equal(source.begin(), source.begin() + 10000, output.begin()));
@@ -349,7 +329,7 @@ TEST_F(JoinWorkerTest, PauseHoldsResumeGoesOnAndCancelLeavesTheReservedOutput) {
         asked = false;
         std::thread worker([&] { JoinWorker(pausingArgs); });
         ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
-        const ProgressSnapshot atStart = WaitUntilHeld();
+        const ProgressSnapshot atStart = WaitUntilStill(progress);
         EXPECT_EQ(atStart.bytesDone, 0u);
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(ReadSnapshot(progress).elapsedSeconds, atStart.elapsedSeconds);
@@ -358,7 +338,7 @@ TEST_F(JoinWorkerTest, PauseHoldsResumeGoesOnAndCancelLeavesTheReservedOutput) {
         TogglePause(control, nullptr);
         while (ReadSnapshot(progress).bytesDone <= 2 * memberSize) std::this_thread::yield();
         TogglePause(control, nullptr);
-        held = WaitUntilHeld();
+        held = WaitUntilStill(progress);
         ScriptedPrompt answer;
         answer.queueMessageAnswer(ANSWER_YES);
         ConfirmCancel(control, answer);
@@ -382,7 +362,7 @@ TEST_F(JoinWorkerTest, AllEmptyMembersGiveAnEmptyOutput) {
     request.sourcePath = Part("empty.2_of_3");
     WriteFile(Output(), { 'o', 'l', 'd' });
     JoinWorker(args);
-    ExpectOnlyMessage(TEXT_JOIN_DONE, "", BOX_OK);
+    ExpectOnlyMessage(prompt, TEXT_JOIN_DONE, "", BOX_OK);
     EXPECT_EQ(FileSize(Output()), 0);
     EXPECT_EQ(progress.finished, 1);
 }

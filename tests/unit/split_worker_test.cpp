@@ -64,27 +64,6 @@ protected:
     std::thread Start() {
         return std::thread([this] { SplitWorker(args); });
     }
-
-    // Waits until the worker holds: paused is set and the counters stand still.
-    ProgressSnapshot WaitUntilHeld() {
-        ProgressSnapshot last = ReadSnapshot(progress);
-        for (int still = 0; still < 3;) {
-            std::this_thread::sleep_for(20ms);
-            const ProgressSnapshot now = ReadSnapshot(progress);
-            still =
-                now.bytesDone == last.bytesDone && now.elapsedSeconds == last.elapsedSeconds ? still + 1 : 0;
-            last = now;
-        }
-        return last;
-    }
-
-    void ExpectOnlyMessage(const std::string& text, const std::string& caption, unsigned flags) {
-        const auto messages = prompt.messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, text);
-        EXPECT_EQ(messages[0].caption, caption);
-        EXPECT_EQ(messages[0].flags, flags);
-    }
 };
 
 TEST_F(SplitWorkerTest, SegmentsAreNamedSizedAndFilledAsPlanned) {
@@ -113,7 +92,7 @@ TEST_F(SplitWorkerTest, SegmentsAreNamedSizedAndFilledAsPlanned) {
         Plan(c.size, c.mode, c.count, c.customSize);
         SplitWorker(args);
 
-        ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
+        ExpectOnlyMessage(prompt, "File splitting operation successful!", "Complete", BOX_OK);
         EXPECT_EQ(finishedWhenShown, 1);
         const auto names = ListDirectory(request.outputDir);
         ASSERT_EQ(names.size(), plan.segmentCount());
@@ -138,7 +117,7 @@ TEST_F(SplitWorkerTest, SegmentsAreNamedSizedAndFilledAsPlanned) {
 TEST_F(SplitWorkerTest, EmptySegmentsAreWrittenAsEmptyFilesAndTheSplitGoesOn) {
     Plan(3, SplitMode::FileCount, 5);
     SplitWorker(args);
-    ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
+    ExpectOnlyMessage(prompt, "File splitting operation successful!", "Complete", BOX_OK);
     for (std::uint32_t k = 0; k < 5; ++k) EXPECT_EQ(FileSize(SegmentPath(k)), k < 3 ? 1 : 0);
     EXPECT_EQ(progress.finished, 1);
 
@@ -146,7 +125,7 @@ TEST_F(SplitWorkerTest, EmptySegmentsAreWrittenAsEmptyFilesAndTheSplitGoesOn) {
     prompt.reset();
     Plan(0, SplitMode::FileCount, 2, 0, "empty.bin");
     SplitWorker(args);
-    ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
+    ExpectOnlyMessage(prompt, "File splitting operation successful!", "Complete", BOX_OK);
     EXPECT_EQ(FileSize(SegmentPath(0)), 0);
     EXPECT_EQ(FileSize(SegmentPath(1)), 0);
 }
@@ -173,7 +152,7 @@ TEST_F(SplitWorkerTest, OverwriteYesReplacesEachExistingFileAfterAsking) {
     SplitWorker(args);
     EXPECT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> { SegmentPath(0), SegmentPath(2) }));
     for (std::uint32_t k = 0; k < 3; ++k) ExpectSegmentComplete(k);
-    ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
+    ExpectOnlyMessage(prompt, "File splitting operation successful!", "Complete", BOX_OK);
 }
 
 TEST_F(SplitWorkerTest, YesToAllSkipsLaterQuestionsForThisJobOnly) {
@@ -230,7 +209,7 @@ TEST_F(SplitWorkerTest, PauseHoldsResumeGoesOnAndTheSplitCompletes) {
     std::thread worker([&] { SplitWorker(pausingArgs); });
 
     ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
-    const ProgressSnapshot held = WaitUntilHeld();
+    const ProgressSnapshot held = WaitUntilStill(progress);
     EXPECT_EQ(held.bytesDone, static_cast<std::uint64_t>(plan.segmentSize(0)));
     EXPECT_EQ(held.currentFile, 1u);
     std::this_thread::sleep_for(200ms);
@@ -243,7 +222,7 @@ TEST_F(SplitWorkerTest, PauseHoldsResumeGoesOnAndTheSplitCompletes) {
     TogglePause(control, nullptr);
     worker.join();
     for (std::uint32_t k = 0; k < 4; ++k) ExpectSegmentComplete(k);
-    ExpectOnlyMessage("File splitting operation successful!", "Complete", BOX_OK);
+    ExpectOnlyMessage(prompt, "File splitting operation successful!", "Complete", BOX_OK);
     EXPECT_EQ(progress.finished, 1);
 }
 
@@ -276,11 +255,11 @@ TEST_F(SplitWorkerTest, CancelStopsAtTheNextBlockAndLeavesThePartialSegment) {
         pausing.asked = false;
         std::thread worker([&] { SplitWorker(pausingArgs); });
         ASSERT_TRUE(WaitUntil([&] { return pausing.asked.load(); }));
-        atStart = WaitUntilHeld();
+        atStart = WaitUntilStill(progress);
         TogglePause(control, nullptr);
         while (ReadSnapshot(progress).bytesDone == atStart.bytesDone) std::this_thread::yield();
         TogglePause(control, nullptr);
-        held = WaitUntilHeld();
+        held = WaitUntilStill(progress);
         ScriptedPrompt answer;
         answer.queueMessageAnswer(ANSWER_YES);
         ConfirmCancel(control, answer);
@@ -314,7 +293,7 @@ TEST_F(SplitWorkerTest, AMissingOutputDirectoryWritesNothing) {
     Plan(100, SplitMode::FileCount, 2);
     request.outputDir = temp.file("gone");
     SplitWorker(args);
-    ExpectOnlyMessage("Please enter a valid output directory.", "", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, "Please enter a valid output directory.", "", BOX_TASKMODAL);
     EXPECT_FALSE(FileExists(temp.file("gone")));
     EXPECT_EQ(ListDirectory(temp.path()), (std::vector<std::string> { "movie.avi", "out" }));
     EXPECT_EQ(progress.finished, 0);
@@ -324,7 +303,7 @@ TEST_F(SplitWorkerTest, ASourceThatVanishedAfterThePlanIsReported) {
     Plan(100, SplitMode::FileCount, 2);
     std::filesystem::remove(request.sourcePath);
     SplitWorker(args);
-    ExpectOnlyMessage(TEXT_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, TEXT_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
     EXPECT_TRUE(ListDirectory(request.outputDir).empty());
 }
 
@@ -334,7 +313,7 @@ TEST_F(SplitWorkerTest, ASourceHeldExclusivelyElsewhereIsReported) {
     platform::File holder = platform::File::openRead(request.sourcePath, platform::Share::None);
     ASSERT_TRUE(holder.valid());
     SplitWorker(args);
-    ExpectOnlyMessage(TEXT_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, TEXT_OPEN_INPUT_FAILED, "Error:", BOX_TASKMODAL);
     EXPECT_TRUE(ListDirectory(request.outputDir).empty());
 }
 #endif
@@ -344,7 +323,8 @@ TEST_F(SplitWorkerTest, ASegmentThatCannotBeCreatedStopsTheSplit) {
     std::filesystem::create_directory(SegmentPath(1)); // a directory holds the name
     SplitWorker(args);
     ASSERT_EQ(prompt.overwriteQuestions(), (std::vector<std::string> { SegmentPath(1) }));
-    ExpectOnlyMessage("Failed to create output file: " + SegmentPath(1) + ".", "Error:", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, "Failed to create output file: " + SegmentPath(1) + ".",
+                      "Error:", BOX_TASKMODAL);
     ExpectSegmentComplete(0);
     EXPECT_FALSE(FileExists(SegmentPath(2)));
     EXPECT_EQ(progress.finished, 0);
@@ -370,7 +350,7 @@ TEST_F(SplitWorkerTest, ASourceThatShrinksMidSplitIsAReadFailure) {
     } truncating(prompt, request.sourcePath);
     SplitThreadArgs truncatingArgs { request, plan, control, progress, truncating };
     SplitWorker(truncatingArgs);
-    ExpectOnlyMessage("BETA: Read Failure.", "Error:", BOX_TASKMODAL);
+    ExpectOnlyMessage(prompt, "BETA: Read Failure.", "Error:", BOX_TASKMODAL);
     ExpectSegmentComplete(0);
     EXPECT_EQ(FileSize(SegmentPath(1)), plan.segmentSize(1) - 1);
     EXPECT_EQ(progress.finished, 0);
