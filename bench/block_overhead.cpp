@@ -11,6 +11,7 @@
 // (the Windows build) with a small steady_clock runner: median of 5 repetitions.
 #include "core/job_control.h"
 #include "platform/platform.h"
+#include "core/job_step.h"
 #include "split/split_engine.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr std::uint32_t BLOCK = SPLIT_BLOCK_SIZE;
+constexpr std::uint32_t BLOCK = COPY_BLOCK_SIZE;
 // The file copy cycles over this many blocks (16 MiB), then seeks both files
 // back to the start: one seek pair per 1,024 blocks, as good as free.
 constexpr std::uint32_t FILE_BLOCKS = 1024;

@@ -1,6 +1,7 @@
 // morvane-cli's entry and its split and join commands: see cli.h.
 #include "cli/cli.h"
 
+#include "core/input_check.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
 #include "platform/platform.h"
@@ -47,36 +48,32 @@ static std::string DirectoryOf(const std::string& path) {
 // The end of a job: 0 when it completed, 130 after Ctrl-C, else 1 (the reason
 // has been shown).
 static int JobResult(CliIo& io, const JobProgress& progress) {
-    if (progress.finished == 1) return 0;
+    if (progress.finished) return 0;
     if (CliInterrupted()) return Fail(io, "interrupted; what was written stays on disk", 130);
     return 1;
 }
 
 int SplitCommand(const CliOptions& options, CliIo& io) {
-    SplitRequest request;
-    request.sourcePath = options.operand;
-    if (!platform::pathExists(request.sourcePath) || platform::isDirectory(request.sourcePath))
-        return Fail(io, "The specified input file does not exist.");
-    request.outputDir = options.outputDir.value_or(DirectoryOf(request.sourcePath));
-    if (!platform::isDirectory(request.outputDir))
-        return Fail(io, "The specified output directory does not exist.");
+    SplitInput input;
+    input.sourcePath = options.operand;
+    input.outputDir = options.outputDir.value_or(DirectoryOf(options.operand));
     if (options.count) {
-        request.mode = SplitMode::FileCount;
-        if (!ParseFileCount(*options.count, request.fileCount))
-            return Fail(io, "Please enter a valid number of output files.");
-        if (request.fileCount < 2) return Fail(io, "Please specify at least 2 output files.");
+        input.mode = SplitMode::FileCount;
+        std::uint32_t count = 0;
+        if (ParseFileCount(*options.count, count)) input.fileCount = count;
     } else {
-        request.mode = SplitMode::CustomSize;
+        input.mode = SplitMode::CustomSize;
         const ParsedSize size = ParseSegmentSize(*options.size);
-        if (!size.error.empty()) return Fail(io, size.error);
-        request.customSize = size.value;
-        request.sizeUnit = size.unit;
+        input.sizeText = size.number;
+        input.sizeUnit = size.unit;
     }
+    SplitRequest request;
+    const std::string problem = CheckSplitInput(input, request);
+    if (!problem.empty()) return Fail(io, problem);
     TerminalPrompt prompt(io, options.overwrite);
-    if (isSegmentPath(request.sourcePath) &&
-        !prompt.confirm(
-            "It appears you have entered as input the pathname of an already-split file segment.  "
-            "Are you sure you wish to continue?"))
+    std::string question = TEXT_SOURCE_IS_SEGMENT; // one line on a terminal
+    question.replace(question.find("\r\n"), 2, "  ");
+    if (isSegmentPath(request.sourcePath) && !prompt.confirm(question))
         return Fail(io, "not splitting a segment; stopped");
 
     SplitPlan plan;
@@ -91,15 +88,11 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
 int JoinCommand(const CliOptions& options, CliIo& io) {
     JoinRequest request;
     request.sourcePath = options.operand;
-    if (!platform::pathExists(request.sourcePath))
-        return Fail(io, "The specified input file does not exist.");
-    if (!isSegmentPath(request.sourcePath)) return Fail(io, "Please enter a valid split file pathname.");
-    const SegmentPathParts segment(request.sourcePath);
     request.outputDir = options.outputDir.value_or(DirectoryOf(request.sourcePath));
-    if (!platform::isDirectory(request.outputDir))
-        return Fail(io, "The specified output directory does not exist.");
+    const SegmentPathParts segment(request.sourcePath);
     request.outputFileName = options.outputName.value_or(segment.name + segment.extension);
-    if (request.outputFileName.empty()) return Fail(io, "Please enter an output filename.");
+    const std::string problem = CheckJoinInput(request);
+    if (!problem.empty()) return Fail(io, problem);
 
     TerminalPrompt prompt(io, options.overwrite);
     JobControl control;

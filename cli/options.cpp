@@ -106,19 +106,15 @@ bool ParseFileCount(const std::string& text, std::uint32_t& count) {
 }
 
 ParsedSize ParseSegmentSize(const std::string& text) {
-    ParsedSize parsed;
-    std::string number = text;
-    if (!number.empty()) {
-        const char last = number.back();
+    ParsedSize parsed { text };
+    if (!text.empty()) {
+        const char last = text.back();
         const std::string units = "BKMG";
         const std::size_t unit = units.find(static_cast<char>(last >= 'a' && last <= 'z' ? last - 32 : last));
         if (unit != std::string::npos) {
-            parsed.unit = static_cast<std::int32_t>(unit);
-            number.pop_back();
+            parsed.unit = static_cast<SizeUnit>(unit);
+            parsed.number.pop_back();
         }
     }
-    // The same checks, in the same order and words, as the window's custom size.
-    parsed.error = CustomSizeTextError(number);
-    if (parsed.error.empty()) parsed.value = LeadingDecimal(number);
     return parsed;
 }

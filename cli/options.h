@@ -2,6 +2,8 @@
 // the reading of counts and sizes with the rules and texts of the window.
 #pragma once
 
+#include "split/split_engine.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,14 +32,12 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
 // A number of files: decimal digits only, at most 4,294,967,295.
 bool ParseFileCount(const std::string& text, std::uint32_t& count);
 
-// A size per segment: a decimal number with "." as the decimal point and an
-// optional unit B, K, M or G (powers of 1,024): "1.5M". On success gives the
-// number and the unit index (0 bytes .. 3 gigabytes); otherwise the text of
-// the window's message for the same mistake.
+// A size per segment as typed: a number with an optional unit letter B, K, M
+// or G (powers of 1,024; either case) at its end: "1.5M" gives "1.5" and
+// megabytes. The number itself is checked with the window's rules.
 struct ParsedSize {
-    double value = 0;
-    std::int32_t unit = 0;
-    std::string error; // empty when the text is a size
+    std::string number;
+    SizeUnit unit = SizeUnit::Bytes;
 };
 ParsedSize ParseSegmentSize(const std::string& text);
 

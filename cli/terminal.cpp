@@ -117,8 +117,7 @@ int TerminalPrompt::askOverwrite(const std::string& path) {
 std::string ProgressLine(const ProgressSnapshot& s) {
     if (s.totalBytes == 0) return "";
     const double percent = static_cast<double>(s.bytesDone) * 100.0 / static_cast<double>(s.totalBytes);
-    const double rate = static_cast<double>(s.bytesDone) / s.elapsedSeconds;
-    const double remaining = static_cast<double>(s.totalBytes - s.bytesDone) / rate;
+    const double remaining = EstimateSecondsLeft(s.bytesDone, s.totalBytes, s.elapsedSeconds);
     return formatted("%5.1f%%  %s / %s bytes  file %u of %u  %s elapsed  %s left", percent,
                      FormatThousands(s.bytesDone).c_str(), FormatThousands(s.totalBytes).c_str(),
                      s.currentFile + 1, s.totalFiles, FormatDuration(s.elapsedSeconds).c_str(),

@@ -14,7 +14,7 @@
 
 // The streams of one run. In the program: stdin, stdout, stderr; in tests,
 // files. `waitForInput` waits until `in` has something to read, giving up
-// when its argument says so (see platform::waitForInput).
+// when its argument says so (see cliplatform::waitForInput).
 struct CliIo {
     std::FILE* in = stdin;
     std::FILE* out = stdout;

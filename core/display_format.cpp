@@ -28,6 +28,12 @@ std::string FormatSignedThousands(std::int64_t value) {
     return text;
 }
 
+double EstimateSecondsLeft(std::uint64_t bytesDone, std::uint64_t totalBytes, double elapsedSeconds) {
+    if (bytesDone >= totalBytes) return 0.0; // a member that grew may pass the total
+    const double rate = static_cast<double>(bytesDone) / elapsedSeconds;
+    return static_cast<double>(totalBytes - bytesDone) / rate;
+}
+
 std::string FormatDuration(double seconds) {
     std::uint32_t s = 0;
     if (std::isfinite(seconds) && seconds > 0 && seconds < 9223372036854775808.0)

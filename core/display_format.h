@@ -16,6 +16,7 @@ std::string FormatSignedThousands(std::int64_t value);
 // "00:00". Whole seconds beyond 32 bits wrap, as the display always has.
 std::string FormatDuration(double seconds);
 
+// A unit of sizes, powers of 1,024; also the order of the Split page's unit list.
 enum class SizeUnit { Bytes, KB, MB, GB };
 
 constexpr std::int64_t KILOBYTE = 1024;
@@ -43,6 +44,10 @@ extern const SizeTemplates FREE_SPACE_TEMPLATES;    // "Disk Space Available: %.
 // `value` in the unit ChooseSizeUnit picks, through that unit's template.
 std::string FormatSize(std::int64_t value, const SizeTemplates& templates);
 std::string FormatSize(std::uint64_t value, const SizeTemplates& templates);
+
+// Seconds the rest of a job will take at its rate so far: what is left over
+// bytes per second. Not finite before any time or byte has been counted.
+double EstimateSecondsLeft(std::uint64_t bytesDone, std::uint64_t totalBytes, double elapsedSeconds);
 
 // The join page's set summary: "%u files (%.2f GB)" ... "%u files (%u Bytes)".
 std::string FormatSetSummary(std::uint32_t fileCount, std::uint64_t totalBytes);

@@ -13,7 +13,7 @@ double Stopwatch::SecondsSinceMark() {
     return static_cast<double>(ticks) / static_cast<double>(frequency);
 }
 
-void ClearFinished(JobProgress& progress) { progress.finished = 0; }
+void ClearFinished(JobProgress& progress) { progress.finished = false; }
 
 void BeginJob(JobProgress& progress, std::uint64_t totalBytes, std::uint32_t totalFiles) {
     std::lock_guard lock(progress.mutex);
@@ -26,17 +26,17 @@ void BeginJob(JobProgress& progress, std::uint64_t totalBytes, std::uint32_t tot
 
 // Sets paused under pauseMutex (held by the caller) and wakes a held worker
 // when the job may go on.
-static void SetPausedLocked(JobControl& control, std::int32_t value) {
+static void SetPausedLocked(JobControl& control, bool value) {
     control.paused = value;
-    if (value == 0) control.resumed.notify_all();
+    if (!value) control.resumed.notify_all();
 }
 
 void ResetForJob(JobControl& control) {
     std::unique_lock cancelLock(control.cancelMutex);
     std::unique_lock pauseLock(control.pauseMutex);
-    control.cancelled = 0;
-    SetPausedLocked(control, 0);
-    control.overwriteAll = 0;
+    control.cancelled = false;
+    SetPausedLocked(control, false);
+    control.overwriteAll = false;
     cancelLock.unlock();
     pauseLock.unlock();
 }
@@ -48,19 +48,19 @@ void SetCurrentFile(JobProgress& progress, std::uint32_t index) {
 
 void HoldWhilePaused(JobControl& control, JobProgress& progress, Stopwatch& stopwatch) {
     std::unique_lock pauseLock(control.pauseMutex);
-    if (control.paused == 0) return;
+    if (!control.paused) return;
     stopwatch.ReadNow();
     {
         std::lock_guard progressLock(progress.mutex);
         progress.elapsedSeconds += stopwatch.SecondsSinceMark();
     }
-    control.resumed.wait(pauseLock, [&] { return control.paused == 0; });
+    control.resumed.wait(pauseLock, [&] { return !control.paused; });
     stopwatch.TakeMark();
 }
 
 bool CancelRequested(JobControl& control) {
     std::lock_guard lock(control.cancelMutex);
-    return control.cancelled != 0;
+    return control.cancelled;
 }
 
 void AddBlock(JobProgress& progress, std::uint64_t length, Stopwatch& stopwatch) {
@@ -84,61 +84,61 @@ void AddTime(JobProgress& progress, Stopwatch& stopwatch) {
 
 void MarkFinished(JobProgress& progress) {
     std::lock_guard lock(progress.mutex);
-    progress.finished = 1;
+    progress.finished = true;
 }
 
 void AddTimeAndMarkFinished(JobProgress& progress, Stopwatch& stopwatch) {
     stopwatch.ReadNow();
     std::lock_guard lock(progress.mutex);
-    progress.finished = 1;
+    progress.finished = true;
     progress.elapsedSeconds += stopwatch.SecondsSinceMark();
 }
 
 void TogglePause(JobControl& control, const std::function<void(bool paused)>& relabel) {
     std::lock_guard lock(control.pauseMutex);
-    SetPausedLocked(control, 1 - control.paused);
-    if (relabel) relabel(control.paused != 0);
+    SetPausedLocked(control, !control.paused);
+    if (relabel) relabel(control.paused);
 }
 
-// Sets paused to 1 and gives the value it had.
-static std::int32_t HoldAndRemember(JobControl& control) {
+// Sets paused and gives the value it had.
+static bool HoldAndRemember(JobControl& control) {
     std::lock_guard lock(control.pauseMutex);
-    const std::int32_t before = control.paused;
-    control.paused = 1;
+    const bool before = control.paused;
+    control.paused = true;
     return before;
 }
 
-static void SetPaused(JobControl& control, std::int32_t value) {
+static void SetPaused(JobControl& control, bool value) {
     std::lock_guard lock(control.pauseMutex);
     SetPausedLocked(control, value);
 }
 
 void ConfirmCancel(JobControl& control, UserPrompt& prompt) {
-    const std::int32_t pausedBefore = HoldAndRemember(control);
+    const bool pausedBefore = HoldAndRemember(control);
     // No lock is held while the question is open; the worker is held by paused.
     const int answer = prompt.showMessage("Are you sure you want to cancel?", "Confirm Cancel:", BOX_YESNO);
     if (answer == ANSWER_YES) {
         {
             std::lock_guard lock(control.cancelMutex);
-            control.cancelled = 1;
+            control.cancelled = true;
         }
-        SetPaused(control, 0); // wake a held worker so that it sees the cancel
-    } else if (pausedBefore == 0) {
-        SetPaused(control, 0);
+        SetPaused(control, false); // wake a held worker so that it sees the cancel
+    } else if (!pausedBefore) {
+        SetPaused(control, false);
     }
 }
 
 bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt) {
-    std::int32_t pausedBefore;
+    bool pausedBefore;
     {
         std::lock_guard lock(control.pauseMutex);
         pausedBefore = control.paused;
     }
     if (!workerRunning) return true;
-    if (pausedBefore == 0) SetPaused(control, 1);
+    if (!pausedBefore) SetPaused(control, true);
     const int answer = prompt.showMessage("Are you sure you want to exit?", "Exit:", BOX_YESNO);
     if (answer == ANSWER_NO) {
-        if (pausedBefore == 0) SetPaused(control, 0);
+        if (!pausedBefore) SetPaused(control, false);
         return false;
     }
     return true;
@@ -147,8 +147,8 @@ bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt) {
 void RequestStop(JobControl& control) {
     std::unique_lock cancelLock(control.cancelMutex);
     std::unique_lock pauseLock(control.pauseMutex);
-    control.cancelled = 1;
-    SetPausedLocked(control, 0);
+    control.cancelled = true;
+    SetPausedLocked(control, false);
     cancelLock.unlock();
     pauseLock.unlock();
 }
@@ -161,13 +161,13 @@ ProgressSnapshot ReadSnapshot(JobProgress& progress) {
 
 bool TakeFinished(JobProgress& progress, const std::function<void()>& clearInputs) {
     std::lock_guard lock(progress.mutex);
-    if (progress.finished != 1) return false;
+    if (!progress.finished) return false;
     if (clearInputs) clearInputs();
-    progress.finished = 0;
+    progress.finished = false;
     return true;
 }
 
 bool IsPaused(JobControl& control) {
     std::lock_guard lock(control.pauseMutex);
-    return control.paused != 0;
+    return control.paused;
 }

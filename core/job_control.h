@@ -17,10 +17,10 @@
 struct JobControl {
     std::mutex pauseMutex;         // guards paused
     std::mutex cancelMutex;        // guards cancelled
-    std::int32_t paused = 0;       // 1: hold before the next block
-    std::int32_t cancelled = 0;    // 1: stop before the next block
-    std::int32_t overwriteAll = 0; // worker only: replace existing files without asking
-    // Signalled, under pauseMutex, whenever paused becomes 0, so that a held
+    bool paused = false;       // hold before the next block
+    bool cancelled = false;    // stop before the next block
+    bool overwriteAll = false; // worker only: replace existing files without asking ("Yes To All")
+    // Signalled, under pauseMutex, whenever paused becomes false, so that a held
     // worker sleeps instead of spinning and wakes at once.
     std::condition_variable resumed;
 };
@@ -32,7 +32,7 @@ struct JobProgress {
     std::uint32_t currentFile = 0; // 0-based
     std::uint32_t totalFiles = 0;
     double elapsedSeconds = 0.0; // working time, held time excluded
-    std::int32_t finished = 0;   // 1: the job completed; the page clears its inputs
+    bool finished = false;       // the job completed; the page clears its inputs
 };
 
 // A worker's own clock over the high-resolution counter; never shared.
@@ -92,8 +92,8 @@ struct ProgressSnapshot {
 };
 ProgressSnapshot ReadSnapshot(JobProgress& progress);
 
-// Under the mutex: when finished is 1, calls `clearInputs` while still holding
-// it, then sets finished back to 0. Gives whether it was 1.
+// Under the mutex: when finished is set, calls `clearInputs` while still
+// holding it, then clears finished. Gives whether it was set.
 bool TakeFinished(JobProgress& progress, const std::function<void()>& clearInputs);
 
 bool IsPaused(JobControl& control);

@@ -2,13 +2,12 @@
 #include "join/join_engine.h"
 
 #include "core/format_text.h"
+#include "core/job_step.h"
 #include "core/segment_name.h"
 #include "join/segment_discovery.h"
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 #include <vector>
 
 const char* const TEXT_TOO_FEW_SEGMENTS = "At least 2 split files must exist in the specified directory.";
@@ -19,35 +18,16 @@ const char* const TEXT_SEGMENTS_MISSING =
 const char* const TEXT_JOIN_OPEN_INPUT_FAILED =
     "Failed to open input file.\r\n\r\nIf the file exists, make sure it is not open in another application.";
 
-namespace {
-
-const char* const CAPTION_ERROR = "Error:";
-
-void ShowError(UserPrompt& prompt, const std::string& text) {
-    prompt.showMessage(text, CAPTION_ERROR, BOX_TASKMODAL);
-}
-
-// Closes the files before the message appears, so that none is held while the
-// user reads.
-void CloseAndShowError(UserPrompt& prompt, const std::string& text, platform::File& output,
-                       platform::File* member = nullptr) {
-    if (member) member->close();
-    output.close();
-    ShowError(prompt, text);
-}
-
-} // namespace
-
 SetReport ExamineSet(const SegmentSet& set) {
     SetReport report;
     if (set.empty()) return report;
     SegmentPathParts parts;
     parts.assign(set.begin()->first);
     report.count = parts.suffixNumber(false);
+    report.total = SetTotal(set);
     for (const auto& [path, size] : set) {
         parts.assign(path);
         const SetMember member { parts.suffixNumber(true), path, size };
-        report.total += size;
         if (member.number < 1 || member.number > report.count)
             report.outOfRange.push_back(member);
         else
@@ -97,6 +77,12 @@ std::string JoinOutputPath(const JoinRequest& request) {
     return DirectoryPrefix(request.outputDir) + request.outputFileName;
 }
 
+static const StepTexts JOIN_TEXTS = {
+    "Failed reserve disk space for output file.", "Failed to set output end-of-file.",
+    "Failed to allocate byte buffer array.",      "Read failure.",
+    "Write failure.",
+};
+
 void JoinWorker(JoinThreadArgs& args) {
     UserPrompt& prompt = args.prompt;
     ClearFinished(args.progress);
@@ -104,7 +90,7 @@ void JoinWorker(JoinThreadArgs& args) {
     const SegmentSet set = DiscoverSegments(args.request.sourcePath);
     const SetReport report = ExamineSet(set);
     const std::string refusal = SetRefusal(set, report);
-    if (!refusal.empty()) return ShowError(prompt, refusal);
+    if (!refusal.empty()) return (void)ShowJobError(prompt, refusal);
     const std::vector<SetMember>& members = report.members;
     const std::int64_t total = report.total;
 
@@ -116,68 +102,44 @@ void JoinWorker(JoinThreadArgs& args) {
     std::uint64_t available = 0;
     if (platform::freeBytesAvailable(args.request.outputDir, available) &&
         static_cast<std::int64_t>(std::min<std::uint64_t>(available, INT64_MAX)) < total)
-        return ShowError(prompt, "Insufficient disk space for joined output file.");
+        return (void)ShowJobError(prompt, "Insufficient disk space for joined output file.");
 
     const std::string outputPath = JoinOutputPath(args.request);
-    if (platform::pathExists(outputPath)) {
-        // Replacing a member would destroy it before it is read.
-        for (const SetMember& m : members)
-            if (platform::sameFile(outputPath, m.path))
-                return ShowError(prompt,
-                                 formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split "
-                                           "files.  Please choose another output filename or directory.",
-                                           outputPath.c_str()));
-        if (args.control.overwriteAll == 0) {
-            const int answer = prompt.askOverwrite(outputPath);
-            if (answer == ANSWER_NO) return; // the user's stop: no message
-            if (answer == ANSWER_YES_TO_ALL) args.control.overwriteAll = 1;
-        }
-    }
+    // Replacing a member would destroy it before it is read.
+    for (const SetMember& m : members)
+        if (platform::sameFile(outputPath, m.path))
+            return (void)ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split "
+                                                        "files.  Please choose another output filename or directory.",
+                                                        outputPath.c_str()));
+    JobContext job { args.control, args.progress, prompt, JOIN_TEXTS };
+    if (!MayReplace(job, outputPath)) return; // the user's stop: no message
+    platform::File output = CreateReserved(job, outputPath, total, "Failed to create output file.");
+    if (!output.valid()) return;
 
-    platform::File output = platform::File::createAlways(outputPath);
-    if (!output.valid()) return ShowError(prompt, "Failed to create output file.");
-    // Reserve the whole size less one byte before copying; an empty result has
-    // nothing to reserve.
-    if (total > 0) {
-        if (!output.seek(total - 1))
-            return CloseAndShowError(prompt, "Failed reserve disk space for output file.", output);
-        if (!output.setEnd()) return CloseAndShowError(prompt, "Failed to set output end-of-file.", output);
-        if (!output.seek(0))
-            return CloseAndShowError(prompt, "Failed reserve disk space for output file.", output);
-    }
-
-    Stopwatch stopwatch;
-    stopwatch.TakeMark();
+    job.stopwatch.TakeMark();
     for (std::uint32_t position = 0; position < members.size(); ++position) {
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
-        if (!member.valid()) return CloseAndShowError(prompt, TEXT_JOIN_OPEN_INPUT_FAILED, output);
+        if (!member.valid()) {
+            output.close();
+            return (void)ShowJobError(prompt, TEXT_JOIN_OPEN_INPUT_FAILED);
+        }
         // The size now, not the one discovery measured, governs the copy.
         std::int64_t size = 0;
-        if (!member.size(size)) return CloseAndShowError(prompt, "Read failure.", output, &member);
-        SetCurrentFile(args.progress, position);
-        std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[JOIN_BLOCK_SIZE]);
-        if (!buffer)
-            return CloseAndShowError(prompt, "Failed to allocate byte buffer array.", output, &member);
-
-        std::int64_t copied = 0;
-        std::int64_t step = JOIN_BLOCK_SIZE;
-        while (copied < size) {
-            HoldWhilePaused(args.control, args.progress, stopwatch);
-            if (CancelRequested(args.control)) return; // the user's stop: no message; files close themselves
-            if (size - copied < step) step = size - copied;
-            const auto length = static_cast<std::uint32_t>(step);
-            if (!member.read(buffer.get(), length))
-                return CloseAndShowError(prompt, "Read failure.", output, &member);
-            if (!output.write(buffer.get(), length))
-                return CloseAndShowError(prompt, "Write failure.", output, &member);
-            copied += step;
-            AddBlock(args.progress, length, stopwatch);
+        if (!member.size(size)) {
+            member.close();
+            output.close();
+            return (void)ShowJobError(prompt, JOIN_TEXTS.readFailed);
         }
+        SetCurrentFile(args.progress, position);
+        if (CopyBlocks(job, member, output, size) != CopyEnd::Done) return; // files close themselves
     }
     // A member that shrank since discovery leaves reserved bytes behind the
     // data: the output ends exactly where the writing ended.
-    if (!output.setEnd()) return CloseAndShowError(prompt, "Failed to set output end-of-file.", output);
+    if (!output.setEnd()) {
+        output.close();
+        return (void)ShowJobError(prompt, JOIN_TEXTS.setEndFailed);
+    }
     output.close();
-    AddTimeAndMarkFinished(args.progress, stopwatch);
+    AddTimeAndMarkFinished(args.progress, job.stopwatch);
     prompt.showMessage("File joining operation complete!", "", BOX_OK);
 }

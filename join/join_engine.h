@@ -27,8 +27,6 @@ struct JoinThreadArgs {
     UserPrompt& prompt;
 };
 
-constexpr std::uint32_t JOIN_BLOCK_SIZE = 16384;
-
 // The worker: discovers the set of request.sourcePath, refuses a set that
 // would not give the original file back, checks the free space, asks before
 // replacing an existing output, then copies. Shows its own failures and the

@@ -49,3 +49,10 @@ SegmentSet DiscoverSegments(const std::string& segmentPath) {
         return member.valid() && member.size(size);
     });
 }
+
+std::int64_t SetTotal(const SegmentSet& set) {
+    std::int64_t total = 0;
+    for (const auto& entry : set)
+        if (__builtin_add_overflow(total, entry.second, &total)) return INT64_MAX;
+    return total;
+}

@@ -26,3 +26,7 @@ SegmentSet DiscoverSegments(const std::string& segmentPath);
 // POSIX name, a drive after an empty directory) is no member.
 SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<std::string>& names,
                             const std::function<bool(const std::string& path, std::int64_t& size)>& measure);
+
+// The members' sizes added up; held at the largest 64-bit size when the sum
+// would go beyond it (such a set is refused for want of space, never wrapped).
+std::int64_t SetTotal(const SegmentSet& set);

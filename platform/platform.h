@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,34 +94,6 @@ bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes);
 // Whether `byte` is the lead byte of a double-byte character in the active
 // 8-bit code page (IsDBCSLeadByte). Always false where names are plain bytes.
 bool isLeadByte(unsigned char byte);
-
-// Whether a standard stream (0 input, 1 output, 2 error) is a terminal.
-bool isTerminal(int standardStream);
-
-// Calls `onInterrupt` each time the user presses Ctrl-C (or the process gets
-// SIGINT), on a thread of its own, never inside a signal handler, so that it
-// may take locks. The default reaction (ending the process) is switched off.
-// Call once, before any other thread starts.
-void watchInterrupts(void (*onInterrupt)());
-
-// Waits until standard input has something to read (or is at its end), giving
-// up as soon as `giveUp` returns true (checked about ten times a second).
-// Gives false when it gave up.
-bool waitForInput(const std::function<bool()>& giveUp);
-
-// While it lives, text written to the console is read as UTF-8 (the console's
-// code page before it is put back at the end). Nothing to do where consoles
-// take bytes.
-class Utf8Console {
-public:
-    Utf8Console();
-    ~Utf8Console();
-    Utf8Console(const Utf8Console&) = delete;
-    Utf8Console& operator=(const Utf8Console&) = delete;
-
-private:
-    [[maybe_unused]] unsigned previous_ = 0; // Windows: the code page to put back
-};
 
 // The high-resolution counter and its ticks per second.
 std::int64_t counterNow();

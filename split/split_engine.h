@@ -2,6 +2,7 @@
 // that runs before a job, and the worker that writes the segments.
 #pragma once
 
+#include "core/display_format.h"
 #include "core/job_control.h"
 #include "core/user_prompt.h"
 #include "platform/platform.h"
@@ -17,8 +18,8 @@ struct SplitRequest {
     std::string outputDir;
     SplitMode mode = SplitMode::FileCount;
     std::uint32_t fileCount = 0; // FileCount: segments asked for
-    std::int32_t sizeUnit = 0;   // CustomSize: 0 bytes, 1 KB, 2 MB, 3 GB (powers of 1,024)
-    double customSize = 0.0;     // CustomSize: size per segment in units of sizeUnit
+    SizeUnit sizeUnit = SizeUnit::Bytes; // CustomSize: the unit of customSize, powers of 1,024
+    double customSize = 0.0;             // CustomSize: size per segment in units of sizeUnit
 };
 
 // The numbers that decide a split. Segment k (0-based) holds leadSize bytes when
@@ -44,17 +45,15 @@ struct SplitThreadArgs {
     UserPrompt& prompt;
 };
 
-constexpr std::uint32_t SPLIT_BLOCK_SIZE = 16384;
-
 // Most segments a plan may have: the count travels as an unsigned 32-bit number.
 constexpr std::uint64_t MAX_SEGMENT_COUNT = 4294967295u;
 
-// Bytes per unit index: 1, 1,024, 1,048,576, 1,073,741,824; any other index 1.
-double SizeUnitMultiplier(std::int32_t sizeUnit);
+// Bytes per unit: 1, 1,024, 1,048,576, 1,073,741,824 (1 for a value outside the list).
+double SizeUnitMultiplier(SizeUnit sizeUnit);
 
 // customSize * the unit, truncated toward zero; false when the result does not
 // fit a signed 64-bit number (or is not a number at all).
-bool CustomSizeToBytes(double customSize, std::int32_t sizeUnit, std::int64_t& bytes);
+bool CustomSizeToBytes(double customSize, SizeUnit sizeUnit, std::int64_t& bytes);
 
 // N at least 2, sourceSize set: the first (sourceSize mod N) segments carry one
 // byte more than the rest.
@@ -73,12 +72,6 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
 // The worker: writes all segments, honouring pause and cancel between blocks.
 // Shows its own failures and the completion message; leaves on disk what it wrote.
 void SplitWorker(SplitThreadArgs& args);
-
-// Writes segment k from the open source. False when the split must stop (the
-// reason has been shown, or the user asked for the stop).
-bool WriteSegment(const SplitRequest& request, const SplitPlan& plan, platform::File& source,
-                  JobControl& control, JobProgress& progress, UserPrompt& prompt, Stopwatch& stopwatch,
-                  std::uint32_t k);
 
 // Message texts shared with the pages and the command line.
 extern const char* const TEXT_OPEN_INPUT_FAILED;

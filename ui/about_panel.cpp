@@ -3,6 +3,7 @@
 // control. See help_page.h.
 #include "ui/help_page.h"
 
+#include "ui/dialog_helpers.h"
 #include "ui/main_window.h"
 
 #include <shellapi.h>
@@ -18,16 +19,6 @@ AboutPanelState& aboutPanelState() {
 
 bool linkContains(const RECT& link, POINT point) {
     return point.x >= link.left && point.x <= link.right && point.y >= link.top && point.y <= link.bottom;
-}
-
-int fontHeightForPoints(int points, int dotsPerInch) { return -MulDiv(points, dotsPerInch, 72); }
-
-HFONT createTahomaFont(HWND window, int points, int weight) {
-    HDC dc = GetDC(window);
-    const int height = fontHeightForPoints(points, GetDeviceCaps(dc, LOGPIXELSY));
-    ReleaseDC(window, dc);
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
 }
 
 namespace {

@@ -12,6 +12,14 @@
 
 #include <cmath>
 
+HFONT createTahomaFont(HWND window, int points, int weight) {
+    HDC dc = GetDC(window);
+    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(window, dc);
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+}
+
 bool browseForOutputDirectory(HWND page) {
     BROWSEINFOA info {};
     info.hwndOwner = page;

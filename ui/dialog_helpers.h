@@ -11,14 +11,15 @@ constexpr COLORREF rgb(unsigned red, unsigned green, unsigned blue) {
 }
 
 // The painted progress bar's private initialisation message.
-constexpr UINT MSG_TEXT_BAR_INIT = 110;
+constexpr UINT MSG_TEXT_BAR_INIT = WM_APP + 2;
 
-// Shows the folder browser owned by `page`; a chosen folder goes into item
-// 1007. Gives whether a folder was chosen.
+// Tahoma of `points` at the window's display resolution (LOGPIXELSY).
+HFONT createTahomaFont(HWND window, int points, int weight);
+
+// Shows the folder browser owned by `page`; a chosen folder goes into IDC_OUTPUT_DIR. Gives whether a folder was chosen.
 bool browseForOutputDirectory(HWND page);
 
-// Shows the open-file dialog owned by `page`; a chosen file goes into item
-// 1004. Gives whether a file was chosen.
+// Shows the open-file dialog owned by `page`; a chosen file goes into IDC_SOURCE. Gives whether a file was chosen.
 bool browseForSourceFile(HWND page);
 
 // Makes `bar` a painted progress bar: replaces its window procedure with

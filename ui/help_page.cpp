@@ -4,6 +4,7 @@
 #include "ui/help_page.h"
 
 #include "res/resource.h"
+#include "ui/dialog_helpers.h"
 #include "ui/main_window.h"
 
 const HelpTopic HELP_TOPICS[HELP_TOPIC_COUNT] = {

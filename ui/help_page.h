@@ -67,11 +67,6 @@ AboutPanelState& aboutPanelState();
 // Whether `point` lies in `link`, its right and bottom edges included.
 bool linkContains(const RECT& link, POINT point);
 
-// The cell height of a font of `points` points on a screen of `dotsPerInch`:
-// -MulDiv(points, dotsPerInch, 72).
-int fontHeightForPoints(int points, int dotsPerInch);
-// A Tahoma font of `points` points and `weight` for the screen `window` is on.
-HFONT createTahomaFont(HWND window, int points, int weight);
 
 // How the panel opens a link: ShellExecuteA. Tests put a recorder here so that
 // a click under Wine starts no browser or mail program.

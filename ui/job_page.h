@@ -1,31 +1,60 @@
-// What the Split and Join pages share around their job: the worker thread and
-// its status timer, the painted bar, and the messages both pages handle alike
-// (paint, close, the close question, the timer, colours). Each page keeps its
-// own dialog procedure and passes these messages here.
+// The skeleton the Split and Join pages share: the state both keep (reached
+// through the page window's GWLP_USERDATA), the source field's Enter and drop
+// handling, the output directory and free space, the worker thread with its
+// status timer, and the messages and commands both pages treat alike.
 #pragma once
 
 #include "core/job_control.h"
+#include "ui/job_dialogs.h"
 
 #include <windows.h>
 
-struct JobPage {
-    JobControl& control;
-    JobProgress& progress;
-    HANDLE& worker;         // the most recent worker thread
-    const RECT& clientRect; // taken at initialisation: the header gradient's width
-    bool isJoinPage;
+#include <shellapi.h>
+
+#include <string>
+
+// What a working page keeps while its window lives; each page's own record
+// begins with it. Created at WM_INITDIALOG, deleted at WM_NCDESTROY.
+struct JobPageState {
+    virtual ~JobPageState() = default;
+    JobControl control;
+    JobProgress progress;
+    WindowPrompt prompt;
+    HANDLE worker = nullptr; // the most recent worker thread
+    RECT clientRect {};      // taken at initialisation: the header gradient's width
+    WNDPROC previousSourceProc = nullptr;
+    bool isJoinPage = false;
+    // What Enter and a dropped file in the source field do on this page; the
+    // skeleton has already taken the drop and put its path in the field.
+    void (*onSourceEnter)(HWND page) = nullptr;
+    void (*onSourceDropped)(HWND page, const std::string& path) = nullptr;
 };
 
-// Makes item 1023 the painted progress bar, with its range and its colours
-// (bar RGB(175, 175, 255) on RGB(230, 230, 255)).
-void InitJobPageBar(HWND page);
+// The page's record, or nullptr before WM_INITDIALOG and after WM_NCDESTROY.
+JobPageState* jobPageState(HWND page);
+template <class State> State& pageState(HWND page) { return *static_cast<State*>(jobPageState(page)); }
+
+// Attaches `state` (taking ownership) to the page at WM_INITDIALOG, subclasses
+// the source field, makes IDC_PROGRESS the painted bar and shows the idle controls.
+void InitJobPage(HWND page, JobPageState* state);
+
+// The free space of the directory in IDC_OUTPUT_DIR, shown in IDC_FREE_SPACE.
+void ShowFreeSpace(HWND page);
+// IDC_OUTPUT_DIR filled with the directory of the path in IDC_SOURCE, when
+// that is an existing directory.
+void FillOutputDirFromSource(HWND page);
+// An input check's message, owned by the page.
+void ShowInputProblem(HWND page, const std::string& text);
 
 // Locks the page's inputs, starts `routine` with `args` on a thread of its own
 // and the status timer. When the thread cannot be created, the page is
 // restored and `failure` shown.
-void StartJobThread(HWND page, const JobPage& job, LPTHREAD_START_ROUTINE routine, void* args,
-                    const char* failure);
+void StartJobThread(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const char* failure);
 
-// Handles the messages both working pages treat alike; true when it did, with
-// the dialog procedure's result in `result`.
-bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, const JobPage& job, INT_PTR& result);
+// The commands both pages treat alike (Browse... for the output, the output
+// directory's edits, Cancel, Pause/Resume); false for any other.
+bool HandleJobPageCommand(HWND page, int id, int code);
+
+// The messages both working pages treat alike; true when it did, with the
+// dialog procedure's result in `result`.
+bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& result);

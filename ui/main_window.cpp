@@ -2,9 +2,11 @@
 #include "ui/main_window.h"
 
 #include "core/segment_name.h"
-#include "join/join_page.h"
 #include "res/resource.h"
-#include "split/split_page.h"
+#include "ui/dialog_helpers.h"
+#include "ui/job_page.h"
+#include "ui/join_page.h"
+#include "ui/split_page.h"
 #include "ui/help_page.h"
 
 #include <commctrl.h>
@@ -23,14 +25,6 @@ constexpr int CONTROL_SOURCE_PATH = IDC_SOURCE;
 
 void placeCurrentPage() {
     SetWindowPos(state.currentPage, HWND_TOP, PAGE_X, PAGE_Y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
-}
-
-HFONT createPointFont(HWND window, int points, int weight) {
-    HDC dc = GetDC(window);
-    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(window, dc);
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
 }
 
 // The command line is one path: one leading and one trailing double quote go.
@@ -56,7 +50,7 @@ HWND createPage(HWND window, int dialogId, DLGPROC procedure, const char* path) 
 
 BOOL OnInitDialog(HWND window, const char* commandLine) {
     state = MainWindowState {};
-    state.tabFont = createPointFont(window, 8, 0);
+    state.tabFont = createTahomaFont(window, 8, FW_DONTCARE);
     HWND tabs = GetDlgItem(window, IDC_TABS);
     insertTab(tabs, 0, "Split");
     insertTab(tabs, 1, "Join");

@@ -12,7 +12,7 @@ extern const HBRUSH greyBrush;
 
 // The main window's question to a working page: may the program end? wParam
 // points at one byte, 1 on sending; the page sets it to 0 to keep running.
-constexpr UINT MSG_CONFIRM_EXIT = 107;
+constexpr UINT MSG_CONFIRM_EXIT = WM_APP + 1;
 
 enum PageIndex { SPLIT_PAGE = 0, JOIN_PAGE = 1, HELP_PAGE = 2, PAGE_COUNT = 3 };
 

@@ -46,8 +46,7 @@ void ShowProgress(JobProgress& progress, HWND page, JobControl& control) {
     const auto position = static_cast<WPARAM>(done * 1000 / total);
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETPOS, position, 0);
     setItemTextFormat(page, IDC_ELAPSED, "Time Elapsed: %s", FormatDuration(s.elapsedSeconds).c_str());
-    const double rate = static_cast<double>(done) / s.elapsedSeconds;
-    const double remaining = static_cast<double>(total - done) / rate;
+    const double remaining = EstimateSecondsLeft(s.bytesDone, s.totalBytes, s.elapsedSeconds);
     setItemTextFormat(page, IDC_REMAINING, "Estimated Time Remaining: %s", FormatDuration(remaining).c_str());
     setWindowTextFormat(GetParent(page), "%u%% - Morvane", static_cast<unsigned>(percent));
 }

@@ -7,12 +7,8 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -150,39 +146,6 @@ bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
 }
 
 bool isLeadByte(unsigned char) { return false; }
-
-Utf8Console::Utf8Console() = default;
-Utf8Console::~Utf8Console() = default;
-
-bool isTerminal(int standardStream) { return ::isatty(standardStream) == 1; }
-
-void watchInterrupts(void (*onInterrupt)()) {
-    // SIGINT is blocked here and in every thread started later; one thread
-    // takes it with sigwait and reacts in ordinary thread context.
-    // A shell starts background jobs with SIGINT ignored; an ignored signal
-    // never reaches sigwait, so the default disposition is put back first.
-    ::signal(SIGINT, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    std::thread([set, onInterrupt] {
-        for (;;) {
-            int received = 0;
-            if (sigwait(&set, &received) == 0 && received == SIGINT) onInterrupt();
-        }
-    }).detach();
-}
-
-bool waitForInput(const std::function<bool()>& giveUp) {
-    for (;;) {
-        if (giveUp()) return false;
-        pollfd in { 0, POLLIN, 0 };
-        const int ready = ::poll(&in, 1, 100);
-        if (ready > 0) return true; // data, end of input or an error: the read will tell
-        if (ready < 0 && errno != EINTR) return true;
-    }
-}
 
 std::int64_t counterNow() {
     timespec ts {};

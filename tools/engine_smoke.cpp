@@ -6,6 +6,7 @@
 #include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/segment_name.h"
+#include "core/job_step.h"
 #include "split/split_engine.h"
 
 #include <chrono>
@@ -53,13 +54,13 @@ int main(int argc, char** argv) {
     const std::uint64_t size = mebibytes * 1024 * 1024;
     const std::string sourcePath = directory + platform::PATH_SEPARATOR + "engine-smoke.bin";
 
-    std::unique_ptr<unsigned char[]> block(new unsigned char[SPLIT_BLOCK_SIZE]);
+    std::unique_ptr<unsigned char[]> block(new unsigned char[COPY_BLOCK_SIZE]);
     {
         platform::File source = platform::File::createAlways(sourcePath);
         Pattern pattern;
-        for (std::uint64_t done = 0; done < size; done += SPLIT_BLOCK_SIZE) {
-            for (std::uint32_t i = 0; i < SPLIT_BLOCK_SIZE; ++i) block[i] = pattern.next();
-            if (!source.valid() || !source.write(block.get(), SPLIT_BLOCK_SIZE)) {
+        for (std::uint64_t done = 0; done < size; done += COPY_BLOCK_SIZE) {
+            for (std::uint32_t i = 0; i < COPY_BLOCK_SIZE; ++i) block[i] = pattern.next();
+            if (!source.valid() || !source.write(block.get(), COPY_BLOCK_SIZE)) {
                 std::printf("cannot write %s\n", sourcePath.c_str());
                 return 1;
             }
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     SplitWorker(args);
     const double seconds = SecondsSince(start);
-    if (progress.finished != 1) return 1;
+    if (!progress.finished) return 1;
     std::printf("split %s bytes into %u segments in %.2f s (%.0f MB/s)\n", FormatThousands(size).c_str(),
                 count, seconds, static_cast<double>(size) / seconds / 1e6);
 
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
         }
         for (std::int64_t done = 0; done < length;) {
             const auto step =
-                static_cast<std::uint32_t>(std::min<std::int64_t>(SPLIT_BLOCK_SIZE, length - done));
+                static_cast<std::uint32_t>(std::min<std::int64_t>(COPY_BLOCK_SIZE, length - done));
             if (!segment.read(block.get(), step)) return 1;
             for (std::uint32_t i = 0; i < step; ++i)
                 if (block[i] != pattern.next()) {

@@ -1,0 +1,57 @@
+// The one step both workers take for every file they write: the overwrite
+// question, the creation and reservation of the file, and the copy of its bytes
+// in blocks, with the pause, cancel and progress gates before each block.
+#pragma once
+
+#include "core/job_control.h"
+#include "core/user_prompt.h"
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string>
+
+// Bytes per copied block: pause and cancel act at the next block.
+constexpr std::uint32_t COPY_BLOCK_SIZE = 16384;
+
+// The words a job uses when a step fails; the split and the join say the same
+// things differently.
+struct StepTexts {
+    const char* reserveFailed; // moving the file position for the reservation
+    const char* setEndFailed;  // fixing the end of the file
+    const char* allocFailed;   // the block buffer
+    const char* readFailed;
+    const char* writeFailed;
+};
+
+// What a worker carries from step to step: the page's records, the user, the
+// job's words and its own clock.
+struct JobContext {
+    JobControl& control;
+    JobProgress& progress;
+    UserPrompt& prompt;
+    const StepTexts& texts;
+    Stopwatch stopwatch {};
+};
+
+// Shows `text` in an "Error:" box, task-modal. Gives false, so that a step can
+// end with `return ShowJobError(...)`.
+bool ShowJobError(UserPrompt& prompt, const std::string& text);
+
+// Whether the file at `path` may be written: true when none exists or the user
+// said "Yes" or "Yes To All" (remembered for the rest of the job); false on
+// "No", which stops the job without a message.
+bool MayReplace(JobContext& job, const std::string& path);
+
+// Creates `path`, replacing any file of that name, and reserves `size` bytes
+// less one (the last write completes the size; an empty file stays empty). On
+// failure shows `createFailed` or the reservation's text and gives an invalid File.
+platform::File CreateReserved(JobContext& job, const std::string& path, std::int64_t size,
+                              const std::string& createFailed);
+
+enum class CopyEnd { Done, Stopped, Failed };
+
+// Copies `length` bytes from `in`'s position to `out`'s in blocks of
+// COPY_BLOCK_SIZE. Before each block it holds while the job is paused and stops
+// when it is cancelled (Stopped: no message); each block is counted in the
+// progress. A failure closes both files, then shows its text (Failed).
+CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length);
