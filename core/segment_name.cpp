@@ -6,7 +6,7 @@
 
 namespace {
 
-// Steps one to three; `readDrive` false reads a file name, which has no drive
+// PathParts::split without its directory query; `readDrive` false reads a file name, which has no drive
 // even when its second character is a colon.
 bool SplitText(const std::string& path, bool (*isLeadByte)(unsigned char), bool readDrive, PathParts& out) {
     out = PathParts {};

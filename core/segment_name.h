@@ -75,8 +75,8 @@ std::string ComposeSegmentPath(const std::string& sourcePath, const std::string&
 unsigned DecimalDigits(std::uint32_t value);
 
 namespace detail {
-// Steps one to three of PathParts::split (drive, directory, name, extension; no
-// directory query), with the lead-byte test passed in so that tests can use the
+// PathParts::split without its directory query (drive, directory, name and
+// extension from the text alone), with the lead-byte test passed in so that tests can use the
 // table of any code page. Returns false when a part exceeds its limit.
 bool SplitPathText(const std::string& path, bool (*isLeadByte)(unsigned char), PathParts& out);
 } // namespace detail

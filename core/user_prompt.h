@@ -1,6 +1,6 @@
 // The seam through which a worker (and the page-side questions) speak to the
 // user: a message box with caption and flags, and the overwrite question. The
-// window program answers with MessageBoxA and dialog 102 on the calling thread,
+// window program answers with MessageBoxA and the overwrite dialog (IDD_OVERWRITE) on the calling thread,
 // the command line with the terminal, tests with a scripted recorder.
 #pragma once
 
@@ -16,7 +16,7 @@ constexpr int ANSWER_OK = 1;
 constexpr int ANSWER_CANCEL = 2;
 constexpr int ANSWER_YES = 6;
 constexpr int ANSWER_NO = 7;
-constexpr int ANSWER_YES_TO_ALL = 1002; // the overwrite question's third button
+constexpr int ANSWER_YES_TO_ALL = 1002; // IDC_YES_TO_ALL, the overwrite question's third button
 
 class UserPrompt {
 public:

@@ -1,4 +1,4 @@
-// The About panel (dialog 103), a hidden child of the Help page: product name,
+// The About panel (dialog IDD_ABOUT), a hidden child of the Help page: product name,
 // version, copyright line and two links, all painted; only the emblem is a
 // control. See help_page.h.
 #include "ui/help_page.h"
@@ -12,9 +12,9 @@
 
 ShellOpenFunction aboutShellOpen = ShellExecuteA;
 
-AboutPanelState& aboutPanelState() {
-    static AboutPanelState state;
-    return state;
+// The panel's record, attached at WM_INITDIALOG and deleted at WM_NCDESTROY.
+static AboutPanelState& stateOf(HWND panel) {
+    return *reinterpret_cast<AboutPanelState*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
 }
 
 bool linkContains(const RECT& link, POINT point) {
@@ -44,8 +44,9 @@ void drawText(HDC dc, HFONT font, UINT alignment, COLORREF colour, int x, int y,
 // ---- Messages ----------------------------------------------------------------
 
 static void InitAboutPanel(HWND panel) {
-    AboutPanelState& state = aboutPanelState();
-    state = AboutPanelState {};
+    auto* record = new AboutPanelState;
+    SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    AboutPanelState& state = *record;
     state.nameFont = createTahomaFont(panel, 20, LIGHT);
     state.versionFont = createTahomaFont(panel, 12, LIGHT);
     state.textFont = createTahomaFont(panel, 8, LIGHT);
@@ -59,7 +60,7 @@ static void InitAboutPanel(HWND panel) {
 }
 
 static void OnPaint(HWND panel) {
-    const AboutPanelState& state = aboutPanelState();
+    const AboutPanelState& state = stateOf(panel);
     const int cx = state.centreX;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(panel, &paint);
@@ -82,8 +83,8 @@ static void OnPaint(HWND panel) {
 // when the pointer leaves them. The replaced cursor is kept only when the hand
 // goes up: on a later move inside a link the cursor replaced may be the hand
 // itself, which would then never be taken down.
-static void OnMouseMove(POINT point) {
-    AboutPanelState& state = aboutPanelState();
+static void OnMouseMove(HWND panel, POINT point) {
+    AboutPanelState& state = stateOf(panel);
     if (linkContains(state.webLink, point) || linkContains(state.mailLink, point)) {
         const HCURSOR replaced = SetCursor(state.hand);
         if (!state.handShown) state.previousCursor = replaced;
@@ -95,8 +96,8 @@ static void OnMouseMove(POINT point) {
 }
 
 // Opens the link under the pointer; whether a program took it is not asked.
-static void OnLeftButtonDown(POINT point) {
-    const AboutPanelState& state = aboutPanelState();
+static void OnLeftButtonDown(HWND panel, POINT point) {
+    const AboutPanelState& state = stateOf(panel);
     if (linkContains(state.webLink, point)) {
         aboutShellOpen(nullptr, "open", ABOUT_WEB_ADDRESS, nullptr, nullptr, SW_SHOW);
     } else if (linkContains(state.mailLink, point)) {
@@ -105,13 +106,13 @@ static void OnLeftButtonDown(POINT point) {
     }
 }
 
-static void CloseAboutPanel(HWND panel) {
-    AboutPanelState& state = aboutPanelState();
-    for (HFONT* font : { &state.nameFont, &state.versionFont, &state.textFont }) {
-        if (*font) DeleteObject(*font);
-        *font = nullptr;
-    }
-    EndDialog(panel, 0);
+static void DestroyAboutPanel(HWND panel) {
+    auto* state = reinterpret_cast<AboutPanelState*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
+    if (!state) return;
+    for (HFONT font : { state->nameFont, state->versionFont, state->textFont })
+        if (font) DeleteObject(font);
+    SetWindowLongPtrA(panel, GWLP_USERDATA, 0);
+    delete state;
 }
 
 INT_PTR CALLBACK AboutPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,9 +123,10 @@ INT_PTR CALLBACK AboutPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<INT_PTR>(whiteBrush);
-    case WM_MOUSEMOVE: OnMouseMove(pointFrom(lParam)); return TRUE;
-    case WM_LBUTTONDOWN: OnLeftButtonDown(pointFrom(lParam)); return TRUE;
-    case WM_CLOSE: CloseAboutPanel(panel); return TRUE;
+    case WM_MOUSEMOVE: OnMouseMove(panel, pointFrom(lParam)); return TRUE;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(panel, pointFrom(lParam)); return TRUE;
+    case WM_CLOSE: EndDialog(panel, 0); return TRUE;
+    case WM_NCDESTROY: DestroyAboutPanel(panel); return FALSE;
     default: return FALSE;
     }
 }

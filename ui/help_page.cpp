@@ -1,4 +1,4 @@
-// The Help page (dialog 104): see help_page.h. The dialog procedure is a thin
+// The Help page (dialog IDD_HELP): see help_page.h. The dialog procedure is a thin
 // switch; each message has a named handler below it. The About panel itself
 // lives in about_panel.cpp.
 #include "ui/help_page.h"
@@ -51,12 +51,10 @@ const HelpTopic HELP_TOPICS[HELP_TOPIC_COUNT] = {
                  "CONNECTION WITH THE USE OR PERFORMANCE OF THIS SOFTWARE." },
 };
 
-HelpPageState& helpPageState() {
-    static HelpPageState state;
-    return state;
+// The page's record, attached at WM_INITDIALOG and deleted at WM_NCDESTROY.
+static HelpPageState& stateOf(HWND page) {
+    return *reinterpret_cast<HelpPageState*>(GetWindowLongPtrA(page, GWLP_USERDATA));
 }
-
-HWND aboutPanel() { return helpPageState().aboutPanel; }
 
 // ---- The topic text ----------------------------------------------------------
 
@@ -64,14 +62,15 @@ HWND aboutPanel() { return helpPageState().aboutPanel; }
 // every typed character is dropped, so the keyboard never changes it.
 static LRESULT CALLBACK TopicTextProc(HWND text, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CHAR) return 0;
-    return CallWindowProcA(helpPageState().previousTextProc, text, message, wParam, lParam);
+    return CallWindowProcA(stateOf(GetParent(text)).previousTextProc, text, message, wParam, lParam);
 }
 
 // ---- Messages ----------------------------------------------------------------
 
 static void InitHelpPage(HWND page) {
-    HelpPageState& state = helpPageState();
-    state = HelpPageState {};
+    auto* record = new HelpPageState;
+    SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    HelpPageState& state = *record;
     GetClientRect(page, &state.clientRect);
 
     HWND text = GetDlgItem(page, IDC_TOPIC_TEXT);
@@ -96,7 +95,7 @@ static void InitHelpPage(HWND page) {
 // Shows the topic selected in the list: its text in the edit, or for "About"
 // the panel in the edit's place.
 static void ShowSelectedTopic(HWND page) {
-    HelpPageState& state = helpPageState();
+    HelpPageState& state = stateOf(page);
     const auto topic = static_cast<int>(SendDlgItemMessageA(page, IDC_TOPICS, LB_GETCURSEL, 0, 0));
     if (topic < 0 || topic >= HELP_TOPIC_COUNT) return; // no selection: nothing to show
     HWND text = GetDlgItem(page, IDC_TOPIC_TEXT);
@@ -117,17 +116,22 @@ static void ShowSelectedTopic(HWND page) {
 static void OnPaint(HWND page) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(page, &paint);
-    paintHeaderGradient(dc, helpPageState().clientRect);
+    paintHeaderGradient(dc, stateOf(page).clientRect);
     EndPaint(page, &paint);
 }
 
 static void CloseHelpPage(HWND page) {
-    HelpPageState& state = helpPageState();
     releaseHeaderPens();
-    if (state.topicFont) DeleteObject(state.topicFont);
-    state.topicFont = nullptr;
-    if (state.aboutPanel) SendMessageA(state.aboutPanel, WM_CLOSE, 0, 0);
+    if (stateOf(page).aboutPanel) SendMessageA(stateOf(page).aboutPanel, WM_CLOSE, 0, 0);
     EndDialog(page, 0);
+}
+
+static void DestroyHelpPage(HWND page) {
+    auto* state = reinterpret_cast<HelpPageState*>(GetWindowLongPtrA(page, GWLP_USERDATA));
+    if (!state) return;
+    if (state->topicFont) DeleteObject(state->topicFont);
+    SetWindowLongPtrA(page, GWLP_USERDATA, 0);
+    delete state;
 }
 
 INT_PTR CALLBACK HelpPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
@@ -143,6 +147,7 @@ INT_PTR CALLBACK HelpPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(whiteBrush);
     case WM_CLOSE: CloseHelpPage(page); return TRUE;
+    case WM_NCDESTROY: DestroyHelpPage(page); return FALSE;
     default: return FALSE;
     }
 }

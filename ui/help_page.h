@@ -1,5 +1,5 @@
-// The Help page (dialog 104): five topics, their texts, and the About panel
-// (dialog 103) shown in place of the text for the topic "About".
+// The Help page (dialog IDD_HELP): five topics, their texts, and the About panel
+// (dialog IDD_ABOUT) shown in place of the text for the topic "About".
 #pragma once
 
 #include "ui/dialog_helpers.h"
@@ -22,18 +22,14 @@ constexpr int ABOUT_TOPIC = 2;
 constexpr int ABOUT_PANEL_X = 100;
 constexpr int ABOUT_PANEL_Y = 15;
 
-// What the Help page keeps while it lives; reset by each WM_INITDIALOG.
+// What the Help page keeps while its window lives, behind GWLP_USERDATA.
 struct HelpPageState {
     int previousTopic = 0;
     HFONT topicFont = nullptr;
-    HWND aboutPanel = nullptr; // nullptr when dialog 103 could not be created
+    HWND aboutPanel = nullptr; // nullptr when IDD_ABOUT could not be created
     RECT clientRect {};        // taken once, for the header gradient
     WNDPROC previousTextProc = nullptr;
 };
-HelpPageState& helpPageState();
-
-// The About panel's window, once the Help page has created it.
-HWND aboutPanel();
 
 // ---- The About panel -------------------------------------------------------
 
@@ -48,7 +44,7 @@ inline constexpr char ABOUT_MAIL_HEADING[] = "For questions, comments, or sugges
 inline constexpr char ABOUT_MAIL_ADDRESS[] = "help@morvane.example.org";
 constexpr COLORREF ABOUT_LINK_COLOUR = rgb(15, 50, 170);
 
-// What the About panel keeps while it lives; reset by each WM_INITDIALOG.
+// What the About panel keeps while its window lives, behind GWLP_USERDATA.
 struct AboutPanelState {
     HFONT nameFont = nullptr;    // 20 points
     HFONT versionFont = nullptr; // 12 points
@@ -62,7 +58,6 @@ struct AboutPanelState {
     HCURSOR previousCursor = nullptr; // the cursor the hand replaced
     bool handShown = false;
 };
-AboutPanelState& aboutPanelState();
 
 // Whether `point` lies in `link`, its right and bottom edges included.
 bool linkContains(const RECT& link, POINT point);

@@ -1,5 +1,5 @@
 // Message boxes, the overwrite question and the page-side job operations of
-// the window program: see window_prompt.h.
+// the window program: see job_dialogs.h.
 #include "ui/job_dialogs.h"
 
 #include "res/resource.h"

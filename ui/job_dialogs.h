@@ -1,5 +1,5 @@
 // The window program's side of the worker-to-user seam: message boxes with no
-// owner window and the overwrite question (dialog 102), shown on the calling
+// owner window and the overwrite question (dialog IDD_OVERWRITE), shown on the calling
 // thread, which is the worker's own.
 #pragma once
 
@@ -14,7 +14,7 @@
 constexpr UINT_PTR STATUS_TIMER_ID = 109;
 constexpr UINT STATUS_TIMER_INTERVAL_MS = 1000;
 
-// Shows dialog 102 modally with no owner and gives IDYES (6), 1002 ("Yes To
+// Shows dialog IDD_OVERWRITE modally with no owner and gives IDYES (6), IDC_YES_TO_ALL ("Yes To
 // All") or IDNO (7; also Esc). When the dialog cannot be created at all the
 // answer is IDNO: nothing is replaced that the user was not asked about.
 int promptOverwrite(const std::string& path);
@@ -28,13 +28,13 @@ public:
 // The page-side operations that touch windows. Each works on the page's
 // JobControl as the portable operations of the same name do.
 
-// Flips paused and relabels the page's button 1029 "Resume" or "Pause".
+// Flips paused and relabels the page's button IDC_PAUSE "Resume" or "Pause".
 void TogglePause(HWND page, JobControl& control);
 // Asks "Are you sure you want to cancel?" in a message box with no owner.
 void ConfirmCancel(JobControl& control);
 // Asks "Are you sure you want to exit?" while `worker` still runs.
 bool ConfirmExit(JobControl& control, HANDLE worker);
-// The page's closing: stops timer 109, stops the job, waits for the worker,
+// The page's closing: stops the status timer, stops the job, waits for the worker,
 // closes its handle (and sets it to nullptr) and ends the page's dialog.
 void StopWorker(HWND page, JobControl& control, HANDLE& worker);
 

@@ -161,3 +161,13 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
     default: return false;
     }
 }
+
+INT_PTR JobPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam, void (*init)(HWND, const char*),
+                    BOOL (*onCommand)(HWND, int id, int code)) {
+    INT_PTR result = FALSE;
+    switch (message) {
+    case WM_INITDIALOG: init(page, reinterpret_cast<const char*>(lParam)); return TRUE;
+    case WM_COMMAND: return jobPageState(page) ? onCommand(page, LOWORD(wParam), HIWORD(wParam)) : FALSE;
+    default: return HandleJobPageMessage(page, message, wParam, result) ? result : FALSE;
+    }
+}

@@ -55,6 +55,12 @@ void StartJobThread(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const
 // directory's edits, Cancel, Pause/Resume); false for any other.
 bool HandleJobPageCommand(HWND page, int id, int code);
 
+// The dialog procedure both pages run: WM_INITDIALOG goes to `init` with the
+// initial path (or nullptr), commands to `onCommand` once the page has its
+// record, the other messages to HandleJobPageMessage.
+INT_PTR JobPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam, void (*init)(HWND, const char*),
+                    BOOL (*onCommand)(HWND, int id, int code));
+
 // The messages both working pages treat alike; true when it did, with the
 // dialog procedure's result in `result`.
 bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& result);

@@ -107,10 +107,5 @@ static void InitJoinPage(HWND page, const char* initialPath) {
 }
 
 INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    INT_PTR result = FALSE;
-    switch (message) {
-    case WM_INITDIALOG: InitJoinPage(page, reinterpret_cast<const char*>(lParam)); return TRUE;
-    case WM_COMMAND: return jobPageState(page) ? OnCommand(page, LOWORD(wParam), HIWORD(wParam)) : FALSE;
-    default: return HandleJobPageMessage(page, message, wParam, result) ? result : FALSE;
-    }
+    return JobPageProc(page, message, wParam, lParam, InitJoinPage, OnCommand);
 }

@@ -1,4 +1,4 @@
-// The process entry and the main window (dialog 101): the tabs "Split", "Join"
+// The process entry and the main window (dialog IDD_MAIN): the tabs "Split", "Join"
 // and "Help", one page per tab, and the closing protocol that asks both
 // working pages before the program ends.
 #pragma once
@@ -25,7 +25,7 @@ const MainWindowState& mainWindowState();
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Creates the main window (and its pages) from dialog 101 with the command-line
+// Creates the main window (and its pages) from dialog IDD_MAIN with the command-line
 // text after the program name; nullptr when that fails.
 HWND CreateMainWindow(HINSTANCE instance, const char* commandLine);
 
