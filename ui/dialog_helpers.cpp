@@ -3,6 +3,7 @@
 #include "ui/dialog_helpers.h"
 
 #include "res/resource.h"
+#include "ui/status_panel.h"
 #include "ui/text_win32.h"
 
 #include <commctrl.h>
@@ -94,7 +95,7 @@ LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM l
         // With visual styles the bar ignores its colours unless its theme is off.
         SetWindowTheme(bar, L" ", L" ");
         CallWindowProcA(previous, bar, PBM_SETPOS, 0, 0);
-        CallWindowProcA(previous, bar, PBM_SETRANGE32, 0, 1000);
+        CallWindowProcA(previous, bar, PBM_SETRANGE32, 0, PROGRESS_RANGE);
         if (!state->font)
             state->font =
                 CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -130,7 +131,6 @@ LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM l
 
 namespace {
 HeaderPens* sharedPens = nullptr;
-int penCreations = 0;
 } // namespace
 
 HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect) {
@@ -140,7 +140,6 @@ HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect) {
             const auto grey = 210u + static_cast<unsigned>(std::floor(i * 45.0 / 15.0 + 0.5));
             sharedPens->pens[i] = CreatePen(PS_SOLID, 1, rgb(grey, grey, grey));
         }
-        ++penCreations;
     }
     for (int i = 0; i < 15; ++i) {
         HGDIOBJ old = SelectObject(dc, sharedPens->pens[i]);
@@ -159,4 +158,3 @@ void releaseHeaderPens() {
     sharedPens = nullptr;
 }
 
-int headerPenCreations() { return penCreations; }

@@ -38,5 +38,3 @@ HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect);
 // Releases the shared pens; harmless when already released. The next paint
 // creates them anew.
 void releaseHeaderPens();
-// How many times the pen set has been created (for tests: repaints reuse it).
-int headerPenCreations();

@@ -134,8 +134,6 @@ void OnClose() {
 
 } // namespace
 
-const MainWindowState& mainWindowState() { return state; }
-
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(window, reinterpret_cast<const char*>(lParam));

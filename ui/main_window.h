@@ -21,7 +21,6 @@ struct MainWindowState {
     HWND currentPage = nullptr;
     HFONT tabFont = nullptr;
 };
-const MainWindowState& mainWindowState();
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -43,7 +43,7 @@ void ShowProgress(JobProgress& progress, HWND page, JobControl& control) {
     else
         setItemTextFormat(page, IDC_STATUS_FILE, "Copying file %u of %u", s.currentFile + 1, s.totalFiles);
     // Computed in 64 bits: the product overflows 32 bits from 4 MB on.
-    const auto position = static_cast<WPARAM>(done * 1000 / total);
+    const auto position = static_cast<WPARAM>(done * PROGRESS_RANGE / total);
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETPOS, position, 0);
     setItemTextFormat(page, IDC_ELAPSED, "Time Elapsed: %s", FormatDuration(s.elapsedSeconds).c_str());
     const double remaining = EstimateSecondsLeft(s.bytesDone, s.totalBytes, s.elapsedSeconds);
