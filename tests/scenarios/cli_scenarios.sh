@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# The real morvane-cli, driven as a user's script drives it, in three sections:
+#   basic   a round trip through every command: files, messages, exit codes, Ctrl-C
+#   faults  a disk that fills, a directory that vanishes, a member removed, held
+#           or unreadable files: the exact message and exactly what stays on disk
+#   scale   a file over 4 GiB cut in two and joined back; a set of 301 segments
+# Usage: cli_scenarios.sh [--wine] PROGRAM [HOLD_FILE_EXE] SECTION
+# Exit code 0 when every case passed, 1 when one failed, 77 (ctest's "skipped")
+# when a case cannot run here, with the reason: the tmpfs mounts and "nobody"
+# need root, the Windows program a Wine that runs (source scripts/wine-env).
+set -uo pipefail
+wine="" runner="" hold=""
+if [ "$1" = --wine ]; then wine=wine runner=wine; shift; fi
+program="$(readlink -f "$1")"; shift
+if [ $# -eq 2 ]; then hold="$(readlink -f "$1")"; shift; fi
+section="$1" mounts=() failures=0 skipped=""
+work="$(mktemp -d -p "${TMPDIR:-/tmp}")"; chmod 755 "$work"
+cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -f "${WINEPREFIX:-/none}/dosdevices/t:"; rm -rf "$work"; }
+trap cleanup EXIT
+check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi; }
+skip() { echo "SKIPPED: $1"; skipped=yes; }
+if [ -n "$wine" ] && ! wine cmd /c exit 0 >/dev/null 2>&1; then
+  echo "SKIPPED: Wine cannot start a Windows program here (source scripts/wine-env first)"; exit 77
+fi
+# Absolute paths as the program sees them (under Wine, drive Z: is the root).
+args() { args=(); local a; for a; do [[ $a == /* && -n $wine ]] && a="Z:${a//\//\\}"; args+=("$a"); done; }
+cli() { args "$@"; $runner "$program" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"; code=$?; }
+size() { stat -c %s "$1"; }
+# verdict CODE MESSAGE CASE: the last run's exit code and, unless MESSAGE is
+# empty, its first error line; expect CODE MESSAGE ARGS...: runs, then that.
+verdict() {
+  check "$3 exits $1" test "$code" -eq "$1"
+  [ -z "$2" ] || check "$3 says \"$2\"" test "$(tr -d '\r' <"$work/err" | grep -m1 '^morvane-cli: ')" = "morvane-cli: $2"
+}
+expect() { local c="$1" m="$2"; shift 2; cli "$@"; verdict "$c" "$m" "$(label "$@")"; }
+label() { local a l=""; for a; do l+=" ${a##*/}"; done; echo "${l# }"; } # the arguments, paths as file names
+# Starts the program with a FIFO as its input and waits (20 s at most, or until
+# it ends) for its question, so that the case can act while it waits; no
+# question is a failure.
+ask() {
+  rm -f "$work/answers"; mkfifo "$work/answers"; exec 3<>"$work/answers"; args "$@"
+  $runner "$program" "${args[@]}" <"$work/answers" >"$work/out" 2>"$work/err" & pid=$!
+  for _ in $(seq 400); do
+    grep -q "\[y" "$work/err" 2>/dev/null && return 0
+    kill -0 "$pid" 2>/dev/null || break; sleep 0.05
+  done
+  check "$(label "$@") asks its question" false; kill "$pid"
+}
+answer() { [ $# -eq 0 ] || echo "$1" >&3; wait "$pid"; code=$?; exec 3>&-; }
+# after ACTION CODE MESSAGE ARGS...: ACTION runs while the program asks, then the answer is yes.
+after() { local act="$1" c="$2" m="$3"; shift 3; ask "$@"; eval "$act"; answer y; verdict "$c" "$m" "$(label "$@") after $act"; }
+# Under Wine: another program holds PATH open without sharing until release_file.
+hold_file() {
+  args "$1"; coproc HOLDER { wine "$hold" "${args[@]}"; }
+  local line=""; read -r -t 20 line <&"${HOLDER[0]}"; check "another program holds ${1##*/}" test "${line%$'\r'}" = held
+}
+release_file() { echo >&"${HOLDER[1]}"; wait "$HOLDER_PID"; }
+tmpfs() { mkdir -p "$1"; [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size="$2" tmpfs "$1" && mounts+=("$1"); }
+HELD="If the file exists, make sure it is not open in another application."
+JOIN_OPEN="Failed to open input file. $HELD" SPLIT_OPEN="Failed to open input file.  $HELD"
+
+basic() {
+  local name="Ωμέγα café 日本 🎬.v2.mkv" # any name: Greek, accents, CJK, emoji, spaces, dots
+  local src="$work/$name" parts="$work/parts/$name" joined="$work/joined/$name"
+  mkdir -p "$work/parts" "$work/joined"; head -c 1000003 /dev/urandom > "$src"
+  expect 0 "" split "$src" -o "$work/parts" -n 12
+  check "it says so, and nothing on stderr (no terminal)" \
+    test "$(tr -d '\r' <"$work/out")" = "File splitting operation successful!" -a ! -s "$work/err"
+  check "12 segments, 01 to 12, the first 7 one byte longer" test -f "$parts.01_of_12" -a \
+    "$(cd "$work/parts" && stat -c %s -- * | uniq -c | xargs)" = "7 83334 5 83333"
+  expect 0 "" info "$parts.12_of_12"
+  check "info names the set" grep -qF "set of $name, 12 files" "$work/out"
+  check "and a join would start" grep -q "join: would start" "$work/out"
+  expect 0 "" join "$parts.07_of_12" -o "$work/joined"
+  check "the joined file is the source, byte for byte" cmp -s "$src" "$joined"
+  expect 0 "" sums "$parts.01_of_12"
+  # 12 members, then the joined file, which lies in the work directory as the source.
+  check "sha256sum -c accepts all 13 sums" bash -c 'cd "$1" && [ "$(wc -l <out)" -eq 13 ] &&
+    tr -d "\r" <out | sed "s#  Z:#  #; s#\\\\#/#g" | sha256sum -c --quiet --strict -' -- "$work"
+  expect 0 "" verify "$parts.03_of_12" --sha256 "$(sha256sum <"$src" | cut -d' ' -f1)"
+  expect 1 "" verify "$parts.03_of_12" --sha256 "$(printf '%064d' 0)"
+  args "$joined"; expect 1 "not overwriting ${args[0]}; stopped" join "$parts.01_of_12" -o "$work/joined" --no-clobber
+  echo old > "$joined"; expect 0 "" join "$parts.01_of_12" -o "$work/joined" --yes
+  check "--yes replaced it without asking" cmp -s "$src" "$joined"
+  expect 2 "" frobnicate
+  expect 1 "The specified input file does not exist." split "$work/missing" -n 2
+  expect 0 "" --version
+  [ -n "$wine" ] && return
+  echo old > "$parts.01_of_12"; ask split "$src" -o "$work/parts" -n 12; kill -INT "$pid"; answer
+  verdict 130 "" "Ctrl-C at the overwrite question"
+  check "it says what stays, and the existing file does" \
+    test "$(cat "$parts.01_of_12")" = old -a -n "$(grep "interrupted; what was written stays on disk" "$work/err")"
+}
+
+faults() {
+  local src="$work/source.bin" small="$work/small" target="$work/small" nobody
+  head -c 3145728 /dev/urandom > "$src"; cp "$src" "$work/source.copy"
+  mkdir -p "$work/set" "$work/small-set" "$work/joined"; cli split "$src" -o "$work/set" -n 2
+  head -c 1048576 "$src" > "$work/small-set/part.bin"; cli split "$work/small-set/part.bin" -n 2
+  if ! tmpfs "$small" 1536k; then skip "the full-disk cases need root, to mount a 1.5 MiB tmpfs"
+  elif [ -n "$wine" ] && ! ln -s "$small" "$WINEPREFIX/dosdevices/t:"; then
+    skip "the full-disk cases need the tmpfs as drive T:, so that Windows asks it for its free space"
+  else
+    [ -n "$wine" ] && target='T:\'
+    # The disk fills during a split: segment 1 fits, segment 2 cannot be filled.
+    expect 1 "BETA: Write failure." split "$src" -o "$target" -n 3
+    check "segment 1 stays complete" cmp -s <(head -c 1048576 "$src") "$small/source.bin.1_of_3"
+    check "segment 2 stays at its size less one, 3 is never written" \
+      test "$(size "$small/source.bin.2_of_3")" -eq 1048575 -a ! -e "$small/source.bin.3_of_3"
+    # The disk fills during a join: room at the check (1 MiB into 1.5), filled
+    # while the program asks whether to replace the output.
+    rm -f "$small"/*; echo old > "$small/part.bin"
+    after 'head -c 1400000 /dev/zero >"$small/filler"' 1 "Write failure." join "$work/small-set/part.bin.1_of_2" -o "$target"
+    check "the output stays at its reserved length" test "$(size "$small/part.bin")" -eq 1048575
+    rm -f "$small"/*; expect 1 "Insufficient disk space for joined output file." join "$work/set/source.bin.2_of_2" -o "$target"
+    check "a join larger than the free space writes nothing" test -z "$(ls "$small")"
+  fi
+  # The output directory vanishes while a split asks about a name that looks
+  # like a segment's, and while a join asks whether to replace its output.
+  cp "$src" "$work/look.1_of_2"; mkdir -p "$work/gone"
+  after 'rmdir "$work/gone"' 1 "Please enter a valid output directory." split "$work/look.1_of_2" -o "$work/gone" -n 2
+  mkdir -p "$work/gone"; echo old > "$work/gone/source.bin"
+  after 'rm -r "$work/gone"' 1 "Failed to create output file." join "$work/set/source.bin.1_of_2" -o "$work/gone"
+  check "neither wrote anything, not even beside the directory" test -z "$(ls "$work" | grep -e gone -e 'look.1_of_2.')"
+  # A member removed after discovery, before its copy.
+  echo old > "$work/joined/source.bin"; cp "$work/set/source.bin.2_of_2" "$work/member2"
+  after 'rm "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
+  check "the output keeps member 1, reserved at the total less one" \
+    cmp -s <(head -c 1572864 "$src"; head -c 1572863 /dev/zero) "$work/joined/source.bin"
+  mv "$work/member2" "$work/set/source.bin.2_of_2"
+  if [ -n "$wine" ]; then # another program holds a member (taken after discovery), then the source
+    after 'hold_file "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
+    release_file; hold_file "$src"; expect 1 "$SPLIT_OPEN" split "$src" -o "$work/joined" -n 2; release_file
+  elif [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then # permissions bind "nobody", not root
+    nobody="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    mkdir -p -m 777 "$work/locked"; cp "$src" "$work/locked/secret.bin"; chmod 000 "$work/locked/secret.bin"
+    runner="$nobody" expect 1 "$SPLIT_OPEN" split "$work/locked/secret.bin" -n 2
+    mkdir -m 555 "$work/readonly"
+    runner="$nobody" expect 1 "Failed to create output file: $work/readonly/source.bin.1_of_2." split "$src" -o "$work/readonly" -n 2
+  else
+    skip "the unreadable-source case needs root (to run as nobody) and setpriv"
+  fi
+  check "the source is untouched" cmp -s "$src" "$work/source.copy"
+  check "and so is the set" cmp -s "$src" <(cat "$work/set/source.bin.1_of_2" "$work/set/source.bin.2_of_2")
+}
+
+scale() {
+  # 301 segments, numbered 001 to 301, the last one shorter.
+  head -c 100003 /dev/urandom > "$work/many.bin"; mkdir -p "$work/many" "$work/many-joined"
+  expect 0 "" split "$work/many.bin" -o "$work/many" -s 333B
+  check "301 segments, 001 to 301, the last with the 103 bytes left" test "$(ls "$work/many" | wc -l)" -eq 301 -a \
+    -f "$work/many/many.bin.001_of_301" -a "$(size "$work/many/many.bin.301_of_301")" -eq 103
+  expect 0 "" join "$work/many/many.bin.150_of_301" -o "$work/many-joined"
+  check "they join back" cmp -s "$work/many.bin" "$work/many-joined/many.bin"
+  # A file of 4 GiB + 8 KiB cut at 4 GiB + 4 KiB. In memory, so that it takes
+  # seconds, not minutes; sparse where it can be; never more than 4.2 GiB.
+  local big="$work/big" total=$(( (1 << 32) + 8192 )) cut=$(( (1 << 32) + 4096 )) o
+  tmpfs "$big" 4300m || { skip "the file over 4 GiB needs root, to mount a 4.2 GiB tmpfs"; return; }
+  mkdir "$big/parts" "$big/joined"; truncate -s $total "$big/big.img"
+  # Marks at the start, across 2^31 and 2^32, across the cut and at the end.
+  local marks=(0 $(( (1 << 31) - 8 )) $(( (1 << 32) - 8 )) $((cut - 8)) $((total - 16)))
+  for o in "${marks[@]}"; do printf 'mark@%-11s' "$o" | dd of="$big/big.img" bs=1 seek="$o" conv=notrunc status=none; done
+  expect 0 "" split "$big/big.img" -o "$big/parts" -s 4194308K
+  check "into 4 GiB + 4 KiB and 4 KiB" \
+    test "$(size "$big/parts/big.img.1_of_2")" -eq $cut -a "$(size "$big/parts/big.img.2_of_2")" -eq 4096
+  # Holes again where the source has no mark: room for the join.
+  fallocate -p -o 4096 -l $(( (1 << 31) - 8192 )) "$big/parts/big.img.1_of_2"
+  fallocate -p -o $(( (1 << 31) + 4096 )) -l $(( (1 << 31) - 8192 )) "$big/parts/big.img.1_of_2"
+  expect 0 "" info "$big/parts/big.img.2_of_2"
+  check "info counts them in full" grep -q "total: 4,294,975,488 bytes" "$work/out"
+  expect 0 "" join "$big/parts/big.img.2_of_2" -o "$big/joined"
+  check "the joined file has the source's size" test "$(size "$big/joined/big.img")" -eq $total
+  for o in "${marks[@]}"; do
+    check "and its mark at $o" test "$(dd if="$big/joined/big.img" bs=1 skip="$o" count=16 status=none)" = "$(printf 'mark@%-11s' "$o")"
+  done
+  expect 1 "The specified output size would make more than 4,294,967,295 output files.  Please enter a larger file size." \
+    split "$big/big.img" -o "$big/parts" -s 1B
+  # Member 1 removed after discovery: the output stays reserved beyond 2^32.
+  echo old > "$big/joined/big.img" # (replaced: room for the join again)
+  after 'rm "$big/parts/big.img.1_of_2"' 1 "$JOIN_OPEN" join "$big/parts/big.img.2_of_2" -o "$big/joined"
+  check "the output stays reserved at the total less one" test "$(size "$big/joined/big.img")" -eq $((total - 1))
+}
+
+case "$section" in
+  basic | faults | scale) "$section" ;;
+  *) echo "unknown section \"$section\" (basic, faults or scale)"; exit 2 ;;
+esac
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ] || exit 1
+[ -z "$skipped" ] || exit 77
