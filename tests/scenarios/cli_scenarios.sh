@@ -10,7 +10,7 @@
 # need root, the Windows program a Wine that runs (source scripts/wine-env).
 set -uo pipefail
 wine="" runner="" hold=""
-if [ "$1" = --wine ]; then wine=wine runner=wine; shift; fi
+if [ "$1" = --wine ]; then wine="${MORVANE_WINE:-wine}" runner="$wine"; shift; fi
 program="$(readlink -f "$1")"; shift
 if [ $# -eq 2 ]; then hold="$(readlink -f "$1")"; shift; fi
 section="$1" mounts=() failures=0 skipped=""
@@ -19,7 +19,7 @@ cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -f "${WINEPREFI
 trap cleanup EXIT
 check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi; }
 skip() { echo "SKIPPED: $1"; skipped=yes; }
-if [ -n "$wine" ] && ! wine cmd /c exit 0 >/dev/null 2>&1; then
+if [ -n "$wine" ] && ! "$wine" cmd /c exit 0 >/dev/null 2>&1; then
   echo "SKIPPED: Wine cannot start a Windows program here (source scripts/wine-env first)"; exit 77
 fi
 # Absolute paths as the program sees them (under Wine, drive Z: is the root).
@@ -51,7 +51,7 @@ answer() { [ $# -eq 0 ] || echo "$1" >&3; wait "$pid"; code=$?; exec 3>&-; }
 after() { local act="$1" c="$2" m="$3"; shift 3; ask "$@"; eval "$act"; answer y; verdict "$c" "$m" "$(label "$@") after $act"; }
 # Under Wine: another program holds PATH open without sharing until release_file.
 hold_file() {
-  args "$1"; coproc HOLDER { wine "$hold" "${args[@]}"; }
+  args "$1"; coproc HOLDER { "$wine" "$hold" "${args[@]}"; }
   local line=""; read -r -t 20 line <&"${HOLDER[0]}"; check "another program holds ${1##*/}" test "${line%$'\r'}" = held
 }
 release_file() { echo >&"${HOLDER[1]}"; wait "$HOLDER_PID"; }
