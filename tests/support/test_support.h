@@ -1,93 +1,104 @@
-// Helpers shared by the tests: a scratch directory, file contents, a scripted
-// stand-in for the user, and polling waits with a time limit.
+// Helpers shared by the tests: a scratch directory, file contents, a polling
+// wait with a time limit, and a scripted stand-in for the user.
 #pragma once
 
-#include "core/job_control.h"
 #include "core/user_prompt.h"
 
+#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
-#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A fresh directory under the system's temporary directory, removed with all
 // its contents at the end of the test.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
+    TempDir() {
+        std::error_code error;
+        auto n = std::chrono::steady_clock::now().time_since_epoch().count();
+        const std::string base = (std::filesystem::temp_directory_path() / "morvane-test-").string();
+        do path_ = base + std::to_string(n++);
+        while (!std::filesystem::create_directory(path_, error) && !error);
+    }
+    ~TempDir() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
     const std::string& path() const { return path_; }
-    // path() + separator + name
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
 
 private:
     std::string path_;
 };
 
-// Deterministic bytes that differ from position to position and seed to seed.
-std::vector<unsigned char> PatternBytes(std::size_t size, std::uint32_t seed = 1);
+// Bytes that differ from position to position and seed to seed.
+inline std::vector<unsigned char> PatternBytes(std::size_t size, std::uint32_t seed = 1) {
+    std::vector<unsigned char> bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] =
+            static_cast<unsigned char>((i + std::uint64_t { seed } * 7919) * 0x9E3779B97F4A7C15u >> 56);
+    return bytes;
+}
 
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
-std::vector<unsigned char> ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
-std::int64_t FileSize(const std::string& path); // -1 when missing
-// Names of the entries in a directory, sorted.
-std::vector<std::string> ListDirectory(const std::string& path);
+inline void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+inline std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+inline std::int64_t FileSize(const std::string& path) { // -1 when missing
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+inline std::vector<std::string> ListDirectory(const std::string& dir) { // names, sorted
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // Polls `condition` every millisecond until it holds or `limit` passes.
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
 
-// Stands in for the user: records every message and overwrite question and
-// answers them from scripted queues (messages: OK unless scripted; overwrite:
-// `defaultOverwriteAnswer`). A hook can run on each message, on the calling
-// (worker) thread, before the answer is given.
-class ScriptedPrompt final : public UserPrompt {
-public:
-    struct Message {
-        std::string text;
-        std::string caption;
-        unsigned flags;
-    };
+// Stands in for the user on one thread at a time: records each message as
+// "caption|flags|text" and each overwrite question's path, and answers both
+// from `answers` (then OK to messages, Yes to questions). `onAsk` runs on the
+// asking thread before a question is answered.
+struct ScriptedPrompt final : UserPrompt {
+    std::vector<std::string> messages, questions;
+    std::deque<int> answers;
+    std::function<void()> onAsk;
 
-    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
-    int askOverwrite(const std::string& path) override;
-
-    void queueMessageAnswer(int answer);
-    void queueOverwriteAnswer(int answer);
-    void setOnMessage(std::function<void(const Message&)> hook);
-    // Forgets everything recorded and scripted.
-    void reset();
-
-    std::vector<Message> messages() const;
-    std::vector<std::string> overwriteQuestions() const;
-
-    int defaultOverwriteAnswer = ANSWER_YES;
-
-private:
-    mutable std::mutex mutex_;
-    std::deque<int> messageAnswers_;
-    std::deque<int> overwriteAnswers_;
-    std::vector<Message> messages_;
-    std::vector<std::string> overwriteQuestions_;
-    std::function<void(const Message&)> onMessage_;
+    ScriptedPrompt(std::deque<int> scripted = {}) : answers(std::move(scripted)) {}
+    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override {
+        messages.push_back(caption + "|" + std::to_string(flags) + "|" + text);
+        return Next(ANSWER_OK);
+    }
+    int askOverwrite(const std::string& path) override {
+        questions.push_back(path);
+        if (onAsk) onAsk();
+        return Next(ANSWER_YES);
+    }
+    int Next(int otherwise) {
+        const int answer = answers.empty() ? otherwise : answers.front();
+        return answers.empty() ? answer : (answers.pop_front(), answer);
+    }
 };
-
-// Waits until a worker's counters (bytes and working time) have stood still
-// for three readings 20 ms apart, which is how a held worker looks from
-// outside; gives the last reading.
-ProgressSnapshot WaitUntilStill(JobProgress& progress);
-
-// The split worker's completion text, for comparisons.
-extern const char* const TEXT_SPLIT_DONE;
-
-// The prompt showed exactly one message, with this text, caption and flags.
-void ExpectOnlyMessage(const ScriptedPrompt& prompt, const std::string& text, const std::string& caption,
-                       unsigned flags);

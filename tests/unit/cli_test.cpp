@@ -1,351 +1,155 @@
-// morvane-cli's commands run in-process on real files: outputs, messages and
-// exit codes, the questions answered from standard input, and round trips
-// driven only through the command line.
+// morvane-cli run in-process on real files: exit codes and first error lines,
+// the overwrite options, and a split, info, join, sums and verify round trip.
 #include "cli/cli.h"
-#include "core/format_text.h"
 #include "platform/platform.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <thread>
-
 namespace {
 
 namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
 
 struct CliResult {
     int code;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
-
-std::string Contents(std::FILE* file) {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
-    std::fclose(file);
-    return text;
-}
-
-// Runs one command line with `input` as standard input and files as the other
-// streams (so nothing is a terminal).
-CliResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
-    ResetCliInterrupt();
-    CliIo io;
-    io.in = std::tmpfile();
-    io.out = std::tmpfile();
-    io.err = std::tmpfile();
-    std::fputs(input.c_str(), io.in);
-    std::rewind(io.in);
-    const int code = RunCli(args, io);
-    std::fclose(io.in);
-    return { code, Contents(io.out), Contents(io.err) };
-}
 
 class CliTest : public ::testing::Test {
 protected:
     TempDir temp;
-    std::string sep { platform::PATH_SEPARATOR };
-    std::string out = temp.file("out");
-    std::vector<unsigned char> source = PatternBytes(300001, 5);
-    std::string sourcePath = temp.file("movie.avi");
+    const std::string sep { platform::PATH_SEPARATOR }, out = temp.file("out");
+    const std::vector<unsigned char> source = PatternBytes(300001, 5);
 
     void SetUp() override {
         fs::create_directory(out);
-        WriteFile(sourcePath, source);
+        WriteFile(temp.file("movie.avi"), source);
     }
-    std::string In(const std::string& dir, const std::string& name) const { return dir + sep + name; }
+    // One command line, `@` standing for the scratch directory and a
+    // separator, `input` as standard input; no stream is a terminal.
+    CliResult Cli(std::vector<std::string> args, const std::string& input = "") {
+        for (auto& arg : args) arg = arg[0] == '@' ? temp.path() + sep + arg.substr(1) : arg;
+        CliIo io;
+        io.in = std::tmpfile(), io.out = std::tmpfile(), io.err = std::tmpfile();
+        std::fputs(input.c_str(), io.in), std::rewind(io.in);
+        CliResult result { RunCli(args, io), "", "" };
+        for (auto [file, text] : { std::pair { io.out, &result.out }, { io.err, &result.err } }) {
+            text->resize(static_cast<std::size_t>(std::ftell(file)));
+            std::rewind(file), text->resize(std::fread(text->data(), 1, text->size(), file)),
+                std::fclose(file);
+        }
+        std::fclose(io.in);
+        return result;
+    }
 };
 
-TEST_F(CliTest, HelpVersionAndUsageErrors) {
-    const CliResult help = Cli({ "--help" });
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("morvane-cli split SOURCE [-o DIR] (-n COUNT | -s SIZE)"), std::string::npos);
-    const CliResult version = Cli({ "--version" });
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "morvane-cli 1.0.0\n");
-    for (const auto& args : std::vector<std::vector<std::string>> {
-             {}, { "frobnicate" }, { "split", sourcePath }, { "join" }, { "split", sourcePath, "-n" } }) {
-        const CliResult usage = Cli(args);
-        EXPECT_EQ(usage.code, 2);
-        EXPECT_EQ(usage.out, "");
-        EXPECT_EQ(usage.err.rfind("morvane-cli: ", 0), 0u);
-        EXPECT_NE(usage.err.find("(see morvane-cli --help)\n"), std::string::npos);
-        EXPECT_EQ(std::count(usage.err.begin(), usage.err.end(), '\n'), 1); // one line
+TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
+    for (const char* name : { "lone.1_of_2", "gap.1_of_3", "gap.3_of_3", "blocked.bin" })
+        WriteFile(temp.file(name), { 1 });
+    for (const char* name : { "blocked.bin.1_of_2", "dir.1_of_2" })
+        fs::create_directory(temp.file(name)); // no file can take these names
+    const std::string USAGE = " (see morvane-cli --help)",
+                      NO_INPUT = "The specified input file does not exist.",
+                      COUNT = "Please enter a valid number of output files.",
+                      NOT_SEGMENT = "Please enter a valid split file pathname.";
+    const struct {
+        Texts args;
+        int code;
+        std::string error; // after "morvane-cli: "
+    } rows[] = {
+        // clang-format off
+        { {}, 2, "no command given" + USAGE },
+        { { "frobnicate" }, 2, "unknown command frobnicate" + USAGE },
+        { { "split", "@movie.avi" }, 2, "split needs one of -n COUNT or -s SIZE" + USAGE },
+        { { "split", "@movie.avi", "-n" }, 2, "option -n needs a value" + USAGE },
+        { { "split", "@movie.avi", "-n", "2", "-O", "x" }, 2, "-O belongs to join" + USAGE },
+        { { "verify", "@lone.1_of_2" }, 2, "verify needs --sha256 HEX or --sums FILE" + USAGE },
+        { { "split", "@missing", "-n", "2" }, 1, NO_INPUT },
+        { { "split", "@dir.1_of_2", "-n", "2" }, 1, NO_INPUT },
+        { { "split", "@movie.avi", "-n", "2", "-o", "@nowhere" }, 1, "The specified output directory does not exist." },
+        { { "split", "@movie.avi", "-n", "two" }, 1, COUNT },
+        { { "split", "@movie.avi", "-n", "000000000000000000000000004294967296" }, 1, COUNT },
+        { { "split", "@movie.avi", "-n", "0000000000000000000001" }, 1, "Please specify at least 2 output files." },
+        { { "split", "@movie.avi", "-s", "1..5M" }, 1, "Invalid custom size value - entry contains multiple decimal points." },
+        { { "split", "@lone.1_of_2", "-n", "2", "--no-clobber" }, 1, "not splitting a segment; stopped" },
+        { { "split", "@blocked.bin", "-n", "2", "--yes" }, 1, "Failed to create output file: " + temp.file("blocked.bin.1_of_2") + "." },
+        { { "join", "@movie.avi" }, 1, NOT_SEGMENT },
+        { { "join", "@dir.1_of_2" }, 1, NOT_SEGMENT }, // a directory, whatever its name
+        { { "join", "@gone.1_of_2" }, 1, NO_INPUT },
+        { { "join", "@lone.1_of_2", "-O", "" }, 1, "Please enter an output filename." },
+        { { "join", "@gap.1_of_3" }, 1, "It appears one or more split files are missing.  Please make sure that: - All "
+                                        "split files are in the same directory as the specified file. - All of the "
+                                        "necessary files exist." },
+        { { "info", "@gap.1_of_3" }, 1, "" }, // the report goes to stdout
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        const CliResult result = Cli(r.args);
+        EXPECT_EQ(std::make_tuple(result.code, result.err.substr(0, result.err.find('\n'))),
+                  std::make_tuple(r.code, r.error.empty() ? "" : "morvane-cli: " + r.error));
     }
 }
 
-TEST_F(CliTest, SplitThenJoinRoundTripsThroughTheCommandLine) {
-    const CliResult split = Cli({ "split", sourcePath, "-o", out, "-s", "100K" });
-    EXPECT_EQ(split.code, 0);
-    EXPECT_EQ(split.out, "File splitting operation successful!\n");
-    EXPECT_EQ(split.err, ""); // no progress line when stderr is not a terminal
-    EXPECT_EQ(ListDirectory(out),
-              (std::vector<std::string> { "movie.avi.1_of_3", "movie.avi.2_of_3", "movie.avi.3_of_3" }));
-    EXPECT_EQ(FileSize(In(out, "movie.avi.1_of_3")), 102400);
-
-    // Join by default beside the segments, under the source's name.
-    const CliResult join = Cli({ "join", In(out, "movie.avi.2_of_3") });
-    EXPECT_EQ(join.code, 0);
-    EXPECT_EQ(join.out, "File joining operation complete!\n");
-    EXPECT_EQ(ReadFile(In(out, "movie.avi")), source);
-
-    // And elsewhere under another name.
+TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
+    // Existing segments ("o"), the answers on standard input, then the questions
+    // asked (by segment), where the split stopped, and what is on disk ("n" new):
+    // 300,001 bytes in segments of 100K make three.
+    const struct {
+        const char *existing, *option, *input, *asked, *stop, *after;
+    } overwrites[] = {
+        // clang-format off
+        { "---", "", "", "", "", "nnn" }, { "o-o", "", "n\n", "1", "1", "o-o" }, { "-o-", "", "", "2", "2", "no-" },
+        { "o-o", "", "y\ny\n", "13", "", "nnn" }, { "ooo", "", "a\n", "1", "", "nnn" },
+        { "o-o", "--no-clobber", "y\n", "", "1", "o-o" }, { "ooo", "--yes", "", "", "", "nnn" },
+        // clang-format on
+    };
+    const std::vector<unsigned char> OLD = { 'o', 'l', 'd' };
+    for (const auto& r : overwrites) {
+        fs::remove_all(out), fs::create_directory(out);
+        auto segment = [&](char k) { return out + sep + "movie.avi." + k + "_of_3"; };
+        std::string err, after;
+        for (char k = '1'; k <= '3'; ++k)
+            if (r.existing[k - '1'] == 'o') WriteFile(segment(k), OLD);
+        for (const char* k = r.asked; *k; ++k)
+            err += segment(*k) + " already exists.  Overwrite? [y]es, [a]ll, [n]o: \n";
+        if (*r.stop) err += "morvane-cli: not overwriting " + segment(*r.stop) + "; stopped\n";
+        Texts args = { "split", "@movie.avi", "-o", out, "-s", "100K" };
+        if (*r.option) args.push_back(r.option);
+        const CliResult split = Cli(args, r.input);
+        for (char k = '1'; k <= '3'; ++k)
+            after += FileSize(segment(k)) < 0 ? '-' : ReadFile(segment(k)) == OLD ? 'o' : 'n';
+        EXPECT_EQ(std::make_tuple(split.code, split.out, split.err, after),
+                  std::make_tuple(*r.stop ? 1 : 0, *r.stop ? "" : "File splitting operation successful!\n",
+                                  err, r.after));
+    }
+    const std::string first = out + sep + "movie.avi.1_of_3";
+    EXPECT_EQ(FileSize(first), 102400);
+    const CliResult info = Cli({ "info", first });
+    EXPECT_EQ(std::to_string(info.code) + info.out.substr(info.out.find("total")),
+              "0total: 300,001 bytes\nmissing: none\nduplicates: none\njoin: would start\n");
     fs::create_directory(temp.file("joined"));
-    EXPECT_EQ(Cli({ "join", In(out, "movie.avi.3_of_3"), "-o", temp.file("joined"), "-O", "copy.avi" }).code,
-              0);
-    EXPECT_EQ(ReadFile(In(temp.file("joined"), "copy.avi")), source);
-}
+    const CliResult join = Cli({ "join", first, "-o", "@joined", "-O", "copy.avi" });
+    EXPECT_EQ(std::make_tuple(join.code, join.out + join.err,
+                              ReadFile(temp.file("joined") + sep + "copy.avi") == source),
+              std::make_tuple(0, "File joining operation complete!\n", true));
+    EXPECT_EQ(Cli({ "join", first }).code, 0); // beside the segments, under the source's name
+    EXPECT_TRUE(ReadFile(out + sep + "movie.avi") == source);
 
-TEST_F(CliTest, SplitWritesBesideTheSourceByDefaultAndCountsFiles) {
-    EXPECT_EQ(Cli({ "split", sourcePath, "-n", "12" }).code, 0);
-    EXPECT_TRUE(FileExists(temp.file("movie.avi.01_of_12")));
-    EXPECT_EQ(FileSize(temp.file("movie.avi.01_of_12")), 25001);
-    EXPECT_EQ(FileSize(temp.file("movie.avi.12_of_12")), 25000);
-}
-
-TEST_F(CliTest, SplitRefusalsUseTheWindowsTexts) {
-    const struct {
-        std::vector<std::string> args;
-        const char* message;
-    } cases[] = {
-        { { "split", temp.file("missing.bin"), "-n", "2" }, "The specified input file does not exist." },
-        { { "split", out, "-n", "2" }, "The specified input file does not exist." },
-        { { "split", sourcePath, "-n", "2", "-o", temp.file("nowhere") },
-          "The specified output directory does not exist." },
-        { { "split", sourcePath, "-n", "two" }, "Please enter a valid number of output files." },
-        { { "split", sourcePath, "-n", "1" }, "Please specify at least 2 output files." },
-        { { "split", sourcePath, "-s", "1..5M" },
-          "Invalid custom size value - entry contains multiple decimal points." },
-        { { "split", sourcePath, "-s", "0" }, "Please enter a positive, non-zero file size." },
-        { { "split", sourcePath, "-s", "1M" }, "Specified output size does not require splitting." },
-        { { "split", sourcePath, "-s", "0.1B" }, "Please enter a file size of at least 1 byte." },
-    };
-    for (const auto& c : cases) {
-        const CliResult result = Cli(c.args);
-        EXPECT_EQ(result.code, 1) << c.message;
-        EXPECT_EQ(result.err, std::string("morvane-cli: ") + c.message + "\n");
-    }
-    EXPECT_EQ(ListDirectory(out).size(), 0u);
-}
-
-TEST_F(CliTest, ASegmentAsSourceIsConfirmedOnTheTerminal) {
-    const std::string segment = temp.file("movie.avi.03_of_12");
-    WriteFile(segment, PatternBytes(100));
-    const CliResult no = Cli({ "split", segment, "-n", "2", "-o", out }, "n\n");
-    EXPECT_EQ(no.code, 1);
-    EXPECT_NE(no.err.find("already-split file segment"), std::string::npos);
-    EXPECT_TRUE(ListDirectory(out).empty());
-    EXPECT_EQ(Cli({ "split", segment, "-n", "2", "-o", out }, "y\n").code, 0);
-    EXPECT_EQ(ListDirectory(out).size(), 2u);
-}
-
-TEST_F(CliTest, TheOverwriteQuestionIsAnsweredFromStandardInput) {
-    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "3", "-o", out }).code, 0);
-    const std::string first = In(out, "movie.avi.1_of_3");
-    auto questions = [](const std::string& err) {
-        std::size_t n = 0;
-        for (std::size_t at = err.find("Overwrite?"); at != std::string::npos;
-             at = err.find("Overwrite?", at + 1))
-            ++n;
-        return n;
-    };
-    const CliResult yes = Cli({ "split", sourcePath, "-n", "3", "-o", out }, "y\ny\ny\n");
-    EXPECT_EQ(yes.code, 0);
-    EXPECT_EQ(questions(yes.err), 3u);
-    EXPECT_NE(yes.err.find(first + " already exists.  Overwrite? [y]es, [a]ll, [n]o: "), std::string::npos);
-    const CliResult all = Cli({ "split", sourcePath, "-n", "3", "-o", out }, "a\n");
-    EXPECT_EQ(all.code, 0);
-    EXPECT_EQ(questions(all.err), 1u);
-    EXPECT_EQ(questions(Cli({ "split", sourcePath, "-n", "3", "-o", out, "--yes" }).err), 0u);
-
-    // No, the end of input, and --no-clobber all stop before the file is touched.
-    WriteFile(first, { 'k', 'e', 'e', 'p' });
-    for (const auto& [args, input] : std::vector<std::pair<std::vector<std::string>, std::string>> {
-             { { "split", sourcePath, "-n", "3", "-o", out }, "n\n" },
-             { { "split", sourcePath, "-n", "3", "-o", out }, "" },
-             { { "split", sourcePath, "-n", "3", "-o", out, "--no-clobber" }, "y\n" } }) {
-        const CliResult no = Cli(args, input);
-        EXPECT_EQ(no.code, 1);
-        EXPECT_EQ(no.out, "");
-        EXPECT_NE(no.err.find("morvane-cli: not overwriting " + first + "; stopped\n"), std::string::npos);
-        EXPECT_EQ(ReadFile(first), std::vector<unsigned char>({ 'k', 'e', 'e', 'p' }));
-    }
-}
-
-TEST_F(CliTest, JoinRefusalsUseTheWindowsTexts) {
-    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "4", "-o", out }).code, 0);
-    fs::remove(In(out, "movie.avi.3_of_4"));
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-    } cases[] = {
-        { { "join", In(out, "gone.avi.1_of_4") }, "The specified input file does not exist." },
-        { { "join", sourcePath }, "Please enter a valid split file pathname." },
-        { { "join", In(out, "movie.avi.1_of_4"), "-o", temp.file("nowhere") },
-          "The specified output directory does not exist." },
-        { { "join", In(out, "movie.avi.1_of_4"), "-O", "" }, "Please enter an output filename." },
-        { { "join", In(out, "movie.avi.1_of_4") },
-          "It appears one or more split files are missing.  Please make sure that: - All split files are in "
-          "the same "
-          "directory as the specified file. - All of the necessary files exist." },
-    };
-    for (const auto& c : cases) {
-        const CliResult result = Cli(c.args);
-        EXPECT_EQ(result.code, 1) << c.message;
-        EXPECT_EQ(result.err, "morvane-cli: " + c.message + "\n");
-    }
-    EXPECT_FALSE(FileExists(In(out, "movie.avi")));
-}
-
-TEST_F(CliTest, InfoShowsTheSetAsDiscoverySeesIt) {
-    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "6", "-o", out }).code, 0);
-    const CliResult complete = Cli({ "info", In(out, "movie.avi.4_of_6") });
-    EXPECT_EQ(complete.code, 0);
-    EXPECT_NE(complete.out.find("set of movie.avi, 6 files"), std::string::npos);
-    EXPECT_NE(complete.out.find("       1  " + In(out, "movie.avi.1_of_6") + "  50,001 bytes\n"),
-              std::string::npos);
-    EXPECT_NE(complete.out.find(
-                  "members: 6, total: 300,001 bytes\nmissing: none\nduplicates: none\njoin: would start\n"),
-              std::string::npos);
-
-    fs::remove(In(out, "movie.avi.2_of_6"));
-    fs::remove(In(out, "movie.avi.4_of_6"));
-    fs::remove(In(out, "movie.avi.5_of_6"));
-    WriteFile(In(out, "movie.avi.03_of_6"), { 1 });
-    WriteFile(In(out, "movie.avi.7_of_6"), { 1 });
-    const CliResult broken = Cli({ "info", In(out, "movie.avi.1_of_6") });
-    EXPECT_EQ(broken.code, 1);
-    EXPECT_NE(broken.out.find("missing: 2, 4-5\n"), std::string::npos);
-    EXPECT_NE(broken.out.find("duplicates: number 3 in " + In(out, "movie.avi.03_of_6") + " and " +
-                              In(out, "movie.avi.3_of_6") + "\n"),
-              std::string::npos);
-    EXPECT_NE(broken.out.find("(outside 1 to 6)"), std::string::npos);
-    EXPECT_NE(broken.out.find("join: would not start: The split file: " + In(out, "movie.avi.7_of_6")),
-              std::string::npos);
-}
-
-TEST_F(CliTest, SumsAndVerifyHashTheMembersAndTheJoinedStream) {
-    WriteFile(In(out, "abc.txt.1_of_2"), { 'a', 'b', 'c' });
-    WriteFile(In(out, "abc.txt.2_of_2"), {});
-    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-    const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
-    const CliResult sums = Cli({ "sums", In(out, "abc.txt.2_of_2") });
-    EXPECT_EQ(sums.code, 0);
-    EXPECT_EQ(sums.out, abc + "  " + In(out, "abc.txt.1_of_2") + "\n" + empty + "  " +
-                            In(out, "abc.txt.2_of_2") + "\n" + abc + "  abc.txt\n");
-
-    EXPECT_EQ(Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sha256", abc }).out, "joined abc.txt: OK\n");
-    EXPECT_EQ(Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sha256",
-                    "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD" })
-                  .code,
-              0);
-    const CliResult wrong = Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sha256", empty });
-    EXPECT_EQ(wrong.code, 1);
-    EXPECT_EQ(wrong.out, "joined abc.txt: FAILED\n");
-
-    // A listing taken before a member changed names that member.
-    const std::string listing = temp.file("sums.txt");
-    {
-        std::FILE* file = std::fopen(listing.c_str(), "wb");
-        std::fputs(sums.out.c_str(), file);
-        std::fclose(file);
-    }
-    EXPECT_EQ(Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sums", listing }).code, 0);
-    WriteFile(In(out, "abc.txt.2_of_2"), { '!' });
-    const CliResult changed = Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sums", listing });
-    EXPECT_EQ(changed.code, 1);
-    EXPECT_EQ(changed.out, In(out, "abc.txt.1_of_2") + ": OK\n" + In(out, "abc.txt.2_of_2") +
-                               ": FAILED\njoined abc.txt: FAILED\nthe difference comes from: " +
-                               In(out, "abc.txt.2_of_2") + "\n");
-
-    {
-        std::FILE* file = std::fopen(listing.c_str(), "wb");
-        std::fputs("not a listing\n", file);
-        std::fclose(file);
-    }
-    const CliResult malformed = Cli({ "verify", In(out, "abc.txt.1_of_2"), "--sums", listing });
-    EXPECT_EQ(malformed.code, 1);
-    EXPECT_EQ(malformed.err, "morvane-cli: " + listing + ": line 1 is not a SHA-256 listing line\n");
-    EXPECT_EQ(Cli({ "sums", In(out, "abc.txt.1_of_3") }).code, 1); // names nothing
-}
-
-TEST_F(CliTest, CtrlCAtAQuestionStopsWithCode130AndKeepsTheFiles) {
-    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "3", "-o", out }).code, 0);
-    const std::string second = In(out, "movie.avi.2_of_3");
-    WriteFile(second, { 'o', 'l', 'd' });
-    // The user presses Ctrl-C while the question waits for an answer.
-    ResetCliInterrupt();
-    CliIo io;
-    io.in = std::tmpfile();
-    io.out = std::tmpfile();
-    io.err = std::tmpfile();
-    io.waitForInput = [](const std::function<bool()>& giveUp) {
-        InterruptCli();
-        return !giveUp();
-    };
-    const int code = RunCli(
-        {
-            "split",
-            sourcePath,
-            "-n",
-            "3",
-            "-o",
-            out,
-        },
-        io);
-    std::fclose(io.in);
-    Contents(io.out);
-    const std::string err = Contents(io.err);
-    EXPECT_EQ(code, 130);
-    EXPECT_NE(err.find("morvane-cli: interrupted; what was written stays on disk\n"), std::string::npos);
-    EXPECT_EQ(FileSize(In(out, "movie.avi.1_of_3")), 100001);
-    EXPECT_EQ(ReadFile(second), std::vector<unsigned char>({ 'o', 'l', 'd' }));
-    ResetCliInterrupt();
-}
-
-TEST_F(CliTest, NoProgressLineIsDrawnOverAnOpenQuestion) {
-    ASSERT_EQ(Cli({ "split", sourcePath, "-n", "3", "-o", out }).code, 0);
-    ResetCliInterrupt();
-    CliIo io;
-    io.in = std::tmpfile();
-    io.out = std::tmpfile();
-    io.err = std::tmpfile();
-    io.errIsTerminal = true;
-    std::fputs("a\n", io.in);
-    std::rewind(io.in);
-    // The question stays open long enough for the progress line's turn to come
-    // (every 200 ms); stderr must not grow meanwhile.
-    long grewBy = -1;
-    io.waitForInput = [&](const std::function<bool()>&) {
-        auto position = [&] {
-            std::lock_guard lock(io.errMutex);
-            return std::ftell(io.err);
-        };
-        const long before = position();
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        grewBy = position() - before;
-        return true;
-    };
-    const int code = RunCli({ "split", sourcePath, "-n", "3", "-o", out }, io);
-    std::fclose(io.in);
-    Contents(io.out);
-    const std::string err = Contents(io.err);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(grewBy, 0);
-    EXPECT_NE(err.find("Overwrite? [y]es, [a]ll, [n]o: "), std::string::npos);
-}
-
-TEST(CliOneLine, LineBreaksBecomeSingleSpaces) {
-    EXPECT_EQ(OneLine("a\r\n\r\n    b\r\nc\r\n"), "a b c");
-    EXPECT_EQ(OneLine("two.  Spaces stay"), "two.  Spaces stay");
-    EXPECT_EQ(OneLine("plain"), "plain");
+    // SHA-256 of "abc" and of nothing, joined into "abc".
+    WriteFile(temp.file("abc.txt.1_of_2"), { 'a', 'b', 'c' });
+    WriteFile(temp.file("abc.txt.2_of_2"), {});
+    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+                      none = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"; // of nothing
+    const CliResult sums = Cli({ "sums", "@abc.txt.2_of_2" });
+    EXPECT_EQ(sums.out, abc + "  " + temp.file("abc.txt.1_of_2") + "\n" + none + "  " +
+                            temp.file("abc.txt.2_of_2") + "\n" + abc + "  abc.txt\n");
+    WriteFile(temp.file("sums.txt"), std::vector<unsigned char>(sums.out.begin(), sums.out.end()));
+    WriteFile(temp.file("abc.txt.2_of_2"), { '!' }); // the listing names the member that changed
+    const CliResult changed = Cli({ "verify", "@abc.txt.1_of_2", "--sums", "@sums.txt" });
+    EXPECT_EQ(std::make_tuple(changed.code, changed.out.substr(changed.out.find("joined"))),
+              std::make_tuple(1, "joined abc.txt: FAILED\nthe difference comes from: " +
+                                     temp.file("abc.txt.2_of_2") + "\n"));
 }
 
 } // namespace

@@ -1,0 +1,226 @@
+// Split and join jobs on real files through their workers: round trips, the
+// overwrite question, the join's refusals, pause, resume and cancel.
+#include "core/format_text.h"
+#include "core/segment_name.h"
+#include "join/join_engine.h"
+#include "split/split_engine.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+using Texts = std::vector<std::string>;
+const std::string SPLIT_DONE = "Complete|0|File splitting operation successful!",
+                  JOIN_DONE = "|0|File joining operation complete!";
+const Bytes OLD = { 'o', 'l', 'd' };
+
+class SplitWorkerTest : public ::testing::Test {
+protected:
+    TempDir temp;
+    const std::string sep { platform::PATH_SEPARATOR }, out = temp.file("out"), joined = temp.file("joined");
+    JobControl control;
+    JobProgress progress;
+    ScriptedPrompt prompt;
+    Bytes source;
+    SplitRequest split;
+    SplitPlan plan;
+    JoinRequest join;
+    SplitThreadArgs splitArgs { split, plan, control, progress, prompt };
+    JoinThreadArgs joinArgs { join, control, progress, prompt };
+
+    // Writes `size` bytes as `name`, plans their split (`count` segments, or
+    // `bytes` each) into an empty `out`, and aims the join at `joined`.
+    void Plan(const std::string& name, std::size_t size, std::uint32_t count, double bytes = 0) {
+        fs::remove_all(out), fs::create_directory(out);
+        source = PatternBytes(size, static_cast<std::uint32_t>(size));
+        WriteFile(temp.file(name), source);
+        const SplitMode mode = count ? SplitMode::FileCount : SplitMode::CustomSize;
+        split = { temp.file(name), out, mode, count, {}, bytes };
+        ScriptedPrompt quiet;
+        ASSERT_TRUE(PrepareSplitPlan(split, plan, quiet));
+        join = { Segment(0), temp.path(), "joined" };
+        prompt = {};
+    }
+    std::string Segment(std::uint32_t k) const {
+        return ComposeSegmentPath(split.sourcePath, out, k, plan.segmentCount());
+    }
+    Bytes Slice(std::size_t at, std::size_t n) const { return Bytes(&source[at], &source[at] + n); }
+    static Bytes Cat(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+};
+using JoinWorkerTest = SplitWorkerTest;
+
+TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
+    const std::string name = "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.tar.gz"; // UTF-8, the programs' code page
+    const struct {
+        std::size_t size;
+        std::uint32_t count;
+        double bytes;
+        std::string first, last;
+    } rows[] = {
+        // clang-format off
+        { 10, 3, 0, ".1_of_3", ".3_of_3" }, { 3, 5, 0, ".1_of_5", ".5_of_5" }, { 0, 2, 0, ".1_of_2", ".2_of_2" },
+        { 100001, 100, 0, ".001_of_100", ".100_of_100" }, { 49153, 0, 16385, ".1_of_3", ".3_of_3" },
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.last);
+        Plan(name, r.size, r.count, r.bytes);
+        SplitWorker(splitArgs);
+        const Texts names = ListDirectory(out);
+        Bytes whole;
+        for (const auto& segment : names) whole = Cat(whole, ReadFile(out + sep + segment));
+        const ProgressSnapshot s = ReadSnapshot(progress);
+        EXPECT_EQ(prompt.messages, Texts { SPLIT_DONE });
+        EXPECT_EQ(names.front() + " " + names.back(), name + r.first + " " + name + r.last);
+        EXPECT_TRUE(whole == source);
+        EXPECT_EQ(std::make_tuple(s.bytesDone, s.totalBytes, s.currentFile + 1, s.totalFiles,
+                                  bool(progress.finished)),
+                  std::make_tuple(r.size, r.size, names.size(), names.size(), true));
+
+        // The join from a middle member; from the second on, `joined` exists
+        // and a Yes To All of one job does not carry over to the next.
+        prompt = ScriptedPrompt({ ANSWER_YES_TO_ALL });
+        join.sourcePath = out + sep + names[names.size() / 2];
+        JoinWorker(joinArgs);
+        EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
+        EXPECT_EQ(prompt.questions, &r == rows ? Texts {} : Texts { joined });
+        EXPECT_TRUE(ReadFile(joined) == source);
+        EXPECT_EQ(std::make_tuple(ReadSnapshot(progress).bytesDone, bool(progress.finished)),
+                  std::make_tuple(r.size, true));
+    }
+}
+
+// Each row: the files (the first one selected), the refusal ("" for none),
+// their size and the output's name. The output "j" exists: a join let through
+// stops at its question, answered No, and writes nothing.
+TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
+    // clang-format off
+    const std::string few = "At least 2 split files must exist in the specified directory.",
+        missing = "It appears one or more split files are missing.  Please make sure that:\r\n\r\n    - All split "
+                  "files are in the same directory as the specified file.\r\n    - All of the necessary files exist.\r\n",
+        outside = ".  A split file's number must lie between 1 and the number of files.  Please move it out of the "
+                  "directory and try again.";
+    // clang-format on
+    const struct {
+        std::string files, refusal;
+        std::int64_t size = 1;
+        std::string output = "j";
+    } rows[] = {
+        // clang-format off
+        { "one.1_of_1", few }, { "gap.1_of_4 gap.2_of_4 gap.4_of_4", missing }, { "end.2_of_3 end.1_of_3", missing },
+        { "big.1_of_2147483647 big.2_of_2147483647", missing },
+        { "dup.1_of_3 dup.2_of_3 dup.3_of_3 dup.03_of_3", "Two split files carry the number 3:\r\n\r\n    "
+          "@dup.03_of_3\r\n    @dup.3_of_3\r\n\r\nPlease move one of them out of the directory and try again." },
+        { "zero.1_of_2 zero.0_of_2 zero.2_of_2", "The split file:\r\n\r\n    @zero.0_of_2\r\n\r\nis numbered 0 of 2" + outside },
+        { "over.1_of_2 over.2_of_2 over.3_of_2", "The split file:\r\n\r\n    @over.3_of_2\r\n\r\nis numbered 3 of 2" + outside },
+        { "self.2_of_2 self.1_of_2", "The output file:\r\n\r\n    @self.1_of_2\r\n\r\nis one of the split files.  Please "
+          "choose another output filename or directory.", 1, "self.1_of_2" },
+        // Sparse members of 4 TiB: more than any test machine has free, taking no room.
+        { "vast.1_of_2 vast.2_of_2", "Insufficient disk space for joined output file.", std::int64_t { 4 } << 40 },
+        { "fine.1_of_2 fine.2_of_2 fine fine.x.2_of_2 fine.2_of_3", "" }, // and names beside the set
+        // clang-format on
+    };
+    auto inventory = [&] {
+        std::string text;
+        for (const auto& name : ListDirectory(out))
+            text += name + ":" + std::to_string(FileSize(out + sep + name)) + " ";
+        return text;
+    };
+    fs::create_directory(out);
+    WriteFile(out + sep + "j", OLD);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.files);
+        std::istringstream files(r.files);
+        for (std::string name; files >> name;) {
+            platform::File file = platform::File::createAlways(out + sep + name);
+            ASSERT_TRUE(file.seek(r.size) && file.setEnd());
+        }
+        const std::string before = inventory();
+        std::string refusal = r.refusal;
+        for (std::size_t at = refusal.find('@'); at != std::string::npos; at = refusal.find('@'))
+            refusal.replace(at, 1, out + sep);
+        prompt = ScriptedPrompt({ ANSWER_NO });
+        join = { out + sep + r.files.substr(0, r.files.find(' ')), out, r.output };
+        JoinWorker(joinArgs);
+        EXPECT_EQ(prompt.messages, refusal.empty() ? Texts {} : Texts { "Error:|8192|" + refusal });
+        EXPECT_EQ(std::make_tuple(prompt.questions, inventory(), bool(progress.finished)),
+                  std::make_tuple(refusal.empty() ? Texts { out + sep + "j" } : Texts {}, before, false));
+    }
+}
+
+TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
+    Bytes expected;
+    fs::create_directory(out);
+    for (int k = 1; k <= 12; ++k) {
+        const Bytes piece = PatternBytes(static_cast<std::size_t>(1000 + k), static_cast<std::uint32_t>(k));
+        WriteFile(out + sep + formatted("x.%d_of_12", k), piece);
+        expected = Cat(expected, k == 2 ? Bytes(piece.begin(), piece.begin() + 500) : piece);
+    }
+    WriteFile(joined, OLD); // its question comes after discovery: member 2 shrinks there
+    prompt.onAsk = [&] { fs::resize_file(out + sep + "x.2_of_12", 500); };
+    join = { out + sep + "x.7_of_12", temp.path(), "joined" };
+    JoinWorker(joinArgs);
+    EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
+    EXPECT_TRUE(ReadFile(joined) == expected);
+}
+
+// Paused from its overwrite question, a job holds before the first block of
+// that file: neither its counters nor the file move, and Cancel answered No
+// keeps it held. Then it is resumed (and Cancel answered No lets it run on)
+// and completes, or it is cancelled and leaves what it wrote and the reserved file.
+TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
+    const std::size_t MIB = 1 << 20;
+    for (const int run : { 0, 1, 2, 3 }) {
+        const bool isJoin = run >= 2, cancel = run % 2;
+        SCOPED_TRACE(run);
+        Plan("big.bin", 4 * MIB, 4);
+        if (isJoin) SplitWorker(splitArgs);
+        const std::string reserved = isJoin ? joined : Segment(1);
+        const std::size_t size = isJoin ? 4 * MIB - 1 : MIB - 1; // the file is reserved one byte short
+        WriteFile(reserved, OLD);
+        prompt = {};
+        std::atomic<bool> asked { false }, ended { false };
+        prompt.onAsk = [&] { TogglePause(control, nullptr), asked = true; };
+        const auto start = std::chrono::steady_clock::now();
+        std::thread worker([&] { isJoin ? JoinWorker(joinArgs) : SplitWorker(splitArgs), ended = true; });
+        const bool held = WaitUntil([&] { return asked && FileSize(reserved) >= std::int64_t(size); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const ProgressSnapshot before = ReadSnapshot(progress);
+        const auto heldFrom = std::chrono::steady_clock::now(); // held from before this to after `heldFor`
+        ScriptedPrompt no({ ANSWER_NO, ANSWER_NO }), yes({ ANSWER_YES });
+        ConfirmCancel(control, no);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const ProgressSnapshot after = ReadSnapshot(progress);
+        const bool heldStill = ReadFile(reserved) == Bytes(size, 0), pausedThen = IsPaused(control);
+        const std::chrono::duration<double> heldFor = std::chrono::steady_clock::now() - heldFrom;
+        if (!cancel) TogglePause(control, nullptr);
+        ConfirmCancel(control, cancel ? yes : no);
+        const bool pausedAtEnd = IsPaused(control);
+        const bool done = WaitUntil([&] { return ended.load(); });
+        if (!done) RequestStop(control);
+        const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - start;
+        worker.join();
+        ASSERT_TRUE(held && done);
+
+        EXPECT_EQ(before.bytesDone, isJoin ? 0 : MIB); // held before the first block of its file
+        EXPECT_EQ(after.bytesDone, before.bytesDone);
+        EXPECT_LE(progress.elapsedSeconds, (ran - heldFor).count()); // held time is no working time
+        EXPECT_TRUE(heldStill && pausedThen && !pausedAtEnd);
+        EXPECT_EQ(no.messages.at(0), "Confirm Cancel:|4|Are you sure you want to cancel?");
+        EXPECT_EQ(bool(progress.finished), !cancel);
+        EXPECT_EQ(prompt.messages, cancel ? Texts {} : Texts { isJoin ? JOIN_DONE : SPLIT_DONE });
+        EXPECT_TRUE(ReadFile(Segment(0)) == Slice(0, MIB));
+        EXPECT_EQ(FileSize(Segment(2)), cancel && !isJoin ? -1 : std::int64_t(MIB));
+        const Bytes expected = cancel ? Bytes(size, 0) : Slice(isJoin ? 0 : MIB, isJoin ? 4 * MIB : MIB);
+        EXPECT_TRUE(ReadFile(reserved) == expected);
+    }
+}
+
+} // namespace
