@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/user_prompt.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <chrono>
@@ -31,7 +32,9 @@ public:
         std::filesystem::remove_all(path_, error);
     }
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+    // path() + separator + name, joined as bytes: a std::filesystem::path would
+    // read a UTF-8 name in another code page on Windows.
+    std::string file(const std::string& name) const { return path_ + platform::PATH_SEPARATOR + name; }
 
 private:
     std::string path_;

@@ -3,6 +3,7 @@
 // rows here: a colon inside a file name, long parts).
 #include "core/format_text.h"
 #include "core/segment_name.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,9 @@ TEST(SegmentNames, ReadBackAndComposed) {
             ComposeSegmentPath(parts.path(), dir, std::uint32_t(k - 1), std::uint32_t(n));
         EXPECT_EQ(r.composed ? path : r.path, r.path);
     }
+    // An output directory gone since its check stays the directory: nothing lands in its parent.
+    EXPECT_EQ(ComposeSegmentPath("a.avi", "gone.d", 0, 2),
+              std::string("gone.d") + platform::PATH_SEPARATOR + "a.avi.1_of_2");
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// Split plans through the plan check, as a page or the command line asks for
-// them; the size text as typed; and the display formats of counts and sizes.
+// Split plans through the input check and the plan check, as a page or the
+// command line asks for them, from the count or size as typed; and the display
+// formats of counts and sizes.
 #include "cli/options.h"
 #include "core/display_format.h"
-#include "split/split_engine.h"
+#include "core/input_check.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +12,19 @@ namespace {
 
 // "2x4 1x2": two segments of 4 bytes, then one of 2.
 std::string Describe(const SplitPlan& p) {
-    std::string text;
-    auto run = [&](std::uint64_t count, std::int64_t size) {
-        if (count > 0) text += (text.empty() ? "" : " ") + std::to_string(count) + "x" + std::to_string(size);
-    };
-    run(p.leadCount, p.leadSize);
-    run(p.tailCount, p.tailSize);
-    return text;
+    const std::string lead = std::to_string(p.leadCount) + "x" + std::to_string(p.leadSize);
+    const std::string tail = std::to_string(p.tailCount) + "x" + std::to_string(p.tailSize);
+    return p.leadCount == 0 ? tail : p.tailCount == 0 ? lead : lead + " " + tail;
 }
 
 // Each row: the source's size (-1: no such file), the request ("n" and a
 // count, or a size per segment as typed) and the plan or the message.
 TEST(SplitPlan, PlansAndRefusals) {
     // clang-format off
-    const std::string E = "Error:|8192|", FEW = E + "Please specify at least 2 output files.",
+    const std::string E = "Error:|8192|", FEW = "Please specify at least 2 output files.",
         TINY = E + "Please enter a file size of at least 1 byte.", WHOLE = E + "Specified output size does not require splitting.",
         MANY = E + "The specified output size would make more than 4,294,967,295 output files.  Please enter a larger file size.",
-        OPEN_FAILED = E + "Failed to open input file.  If the file exists, make sure it is not open in another application.",
+        COUNT = "Please enter a valid number of output files.", NO_SOURCE = "The specified input file does not exist.",
         POINTS = "Invalid custom size value - entry contains multiple decimal points.",
         ILLEGAL = "Invalid custom size value - entry contains illegal character(s).", ZERO = "Please enter a positive, non-zero file size.";
     // clang-format on
@@ -37,34 +34,35 @@ TEST(SplitPlan, PlansAndRefusals) {
     } rows[] = {
         // clang-format off
         { 10, "n3", "1x4 2x3" }, { 12, "n3", "3x4" }, { 3, "n5", "3x1 2x0" }, { 0, "n2", "2x0" },
-        { 4294967297, "n4294967295", "2x2 4294967293x1" }, { 10, "n1", FEW }, { 10, "n0", FEW },
+        { 4294967297, "n4294967295", "2x2 4294967293x1" }, { 10, "n1", FEW }, { 10, "n0001", FEW },
         { 10, "4B", "2x4 1x2" }, { 12, "4", "3x4" }, { 3000, "1k", "2x1024 1x952" }, { 1000, ".3K", "3x307 1x79" },
         { 3145729, "1.5M", "2x1572864 1x1" }, { 5368709120, "2g", "2x2147483648 1x1073741824" },
         { 4294967295, "1", "4294967295x1" }, { 4294967296, "1B", MANY }, { 8589934591, "2", MANY },
         { 10, "0.5", TINY }, { 10, "9000000000000000000G", TINY }, { 10, "10", WHOLE }, { 10, "1m", WHOLE },
         { 0, "1", WHOLE }, { 10, "1..5M", POINTS }, { 10, "1e3", ILLEGAL }, { 10, "-1M", ILLEGAL },
-        { 10, "1MB", ILLEGAL }, { 10, "", ZERO }, { 10, ".", ZERO }, { 10, "0.00G", ZERO }, { -1, "n2", OPEN_FAILED },
+        { 10, "1MB", ILLEGAL }, { 10, "", ZERO }, { 10, ".", ZERO }, { 10, "0.00G", ZERO }, { -1, "n2", NO_SOURCE },
+        { 10, "ntwo", COUNT }, { 10, "n000000000000000000000000004294967296", COUNT },
         // clang-format on
     };
     TempDir temp;
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.source) + " " + r.request);
-        SplitRequest request;
-        request.sourcePath = temp.file(std::to_string(r.source));
+        const ParsedSize size = ParseSegmentSize(r.request);
+        SplitInput input;
+        input.sourcePath = temp.file(std::to_string(r.source)), input.outputDir = temp.path();
+        input.sizeText = size.number, input.sizeUnit = size.unit;
         if (r.source >= 0) { // sparse: the big sources take no room
-            platform::File source = platform::File::createAlways(request.sourcePath);
+            platform::File source = platform::File::createAlways(input.sourcePath);
             ASSERT_TRUE(source.seek(r.source) && source.setEnd());
         }
-        const ParsedSize size = ParseSegmentSize(r.request);
-        request.mode = r.request[0] == 'n' ? SplitMode::FileCount : SplitMode::CustomSize;
-        ASSERT_TRUE(request.mode == SplitMode::CustomSize ||
-                    ParseFileCount(r.request.substr(1), request.fileCount));
-        request.customSize = size.value, request.sizeUnit = size.unit;
+        std::uint32_t count = 0;
+        input.mode = r.request[0] == 'n' ? SplitMode::FileCount : SplitMode::CustomSize;
+        if (r.request[0] == 'n' && ParseFileCount(r.request.substr(1), count)) input.fileCount = count;
+        SplitRequest request;
         SplitPlan plan;
         ScriptedPrompt prompt;
-        std::string got = size.error;
-        if (request.mode == SplitMode::FileCount || got.empty())
-            got = PrepareSplitPlan(request, plan, prompt) ? Describe(plan) : "";
+        std::string got = CheckSplitInput(input, request);
+        if (got.empty()) got = PrepareSplitPlan(request, plan, prompt) ? Describe(plan) : "";
         for (const auto& message : prompt.messages) got += message;
         EXPECT_EQ(got, r.expect);
     }
@@ -73,15 +71,16 @@ TEST(SplitPlan, PlansAndRefusals) {
 TEST(DisplayFormat, CountsSizesAndDurations) {
     const std::pair<std::string, const char*> rows[] = {
         // clang-format off
-        { FormatThousands(0), "0" }, { FormatThousands(999), "999" }, { FormatThousands(1000005), "1,000,005" },
-        { FormatThousands(18446744073709551615u), "18,446,744,073,709,551,615" },
-        { FormatSignedThousands(INT64_MIN), "-9,223,372,036,854,775,808" },
+        { FormatThousands(999), "999" }, { FormatThousands(1000005), "1,000,005" }, { FormatDuration(-5), "00:00" },
+        { FormatThousands(18446744073709551615u), "18,446,744,073,709,551,615" }, { FormatDuration(59.9), "00:59" },
+        { FormatSignedThousands(INT64_MIN), "-9,223,372,036,854,775,808" }, { FormatDuration(90061), "25:01:01" },
         { FormatSize(std::int64_t { 1023 }, SOURCE_SIZE_TEMPLATES), "File size: 1023 Bytes" },
+        { FormatSize(std::int64_t { 1024 }, SOURCE_SIZE_TEMPLATES), "File size: 1.00 KB" },
         { FormatSize(std::int64_t { 1048575 }, SIZE_PER_FILE_TEMPLATES), "1024.00 KB / File" },
         { FormatSize(std::int64_t { 1572864 }, SIZE_PER_FILE_TEMPLATES), "1.50 MB / File" },
-        { FormatSize(std::uint64_t { 5497558138880 }, FREE_SPACE_TEMPLATES), "Disk Space Available: 5120.00 GB" },
-        { FormatSetSummary(2, 1023), "2 files (1023 Bytes)" }, { FormatSetSummary(1, 1610612736), "1 files (1.50 GB)" },
-        { FormatDuration(59.9), "00:59" }, { FormatDuration(90061), "25:01:01" }, { FormatDuration(-5), "00:00" },
+        { FormatSize(std::uint64_t { 1073741824 }, FREE_SPACE_TEMPLATES), "Disk Space Available: 1.00 GB" },
+        { FormatSetSummary(2, 1023), "2 files (1023 Bytes)" }, { FormatSetSummary(12, 12582912), "12 files (12.00 MB)" },
+        { FormatSetSummary(1, 1610612736), "1 files (1.50 GB)" },
         // clang-format on
     };
     for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
