@@ -29,7 +29,7 @@ const NameRow NAME_ROWS[] = {
     { "C:\\data\\movie.avi", "-", "C:\\data\\|movie", false }, { "", "-", "|", false },
     { "/data/c:movie.avi.1_of_2", "1/2", "/data/|c:movie.avi", true }, { "C:d:x.1_of_2", "1/2", "C:|d:x", true },
     { "C:\\d\\caf\xC3\xA9 \xE6\x97\xA5.v1.avi.03_of_12", "3/12", "C:\\d\\|caf\xC3\xA9 \xE6\x97\xA5.v1.avi", true },
-    { std::string(255, 'n') + ".1_of_2", "1/2", "|" + std::string(255, 'n'), true },
+    { std::string(255, 'n') + ".1_of_2", "1/2", std::string("|").append(255, 'n'), true },
     { std::string(256, 'n') + ".1_of_2", "-", "|", false }, // a part past 255 characters: nothing
     // clang-format on
 };
