@@ -25,7 +25,6 @@ void InterruptCli() {
 
 bool CliInterrupted() { return interrupted; }
 
-void ResetCliInterrupt() { interrupted = false; }
 
 void WatchJobForInterrupt(JobControl* control) {
     std::lock_guard lock(watchedMutex);

@@ -29,7 +29,6 @@ struct CliIo {
 // next block, as Cancel does. Safe to call from any thread but a signal handler.
 void InterruptCli();
 bool CliInterrupted();
-void ResetCliInterrupt();                       // for tests: a fresh run
 void WatchJobForInterrupt(JobControl* control); // nullptr: no job
 
 // The text of a message as one line: line breaks become single spaces.
