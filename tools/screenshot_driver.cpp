@@ -4,7 +4,7 @@
 //
 //   screenshot-driver OUTPUT_DIR WORK_DIR
 #include "res/resource.h"
-#include "tests/gui/gui_driver.h"
+#include "tests/gui/harness.h"
 
 #include <windows.h>
 
@@ -59,13 +59,6 @@ bool Capture(HWND window, const std::string& path) {
     return out.good();
 }
 
-HWND PageWith(HWND window, int id) {
-    for (HWND child = FindWindowExA(window, nullptr, "#32770", nullptr); child;
-         child = FindWindowExA(window, child, "#32770", nullptr))
-        if (GetDlgItem(child, id)) return child;
-    return nullptr;
-}
-
 void SetText(HWND page, int id, const std::string& text) { SetDlgItemTextA(page, id, text.c_str()); }
 
 void Settle() { std::this_thread::sleep_for(400ms); }
@@ -110,7 +103,7 @@ int main(int argc, char** argv) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string program =
-        (std::filesystem::path(self).parent_path().parent_path() / "morvane.exe").string();
+        (std::filesystem::path(self).parent_path() / "morvane.exe").string();
 
     const std::string source = work + "\\holiday-video.mp4";
     const std::string parts = work + "\\parts";
@@ -124,11 +117,11 @@ int main(int argc, char** argv) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return 1;
-    HWND window = gui::WaitForProcessWindow(process.dwProcessId, "Morvane");
+    HWND window = gui::FindBox("Morvane", 10s, process.dwProcessId);
     if (!window) return 1;
     HWND tabs = GetDlgItem(window, IDC_TABS);
-    HWND split = PageWith(window, IDC_FILE_COUNT);
-    HWND help = PageWith(window, IDC_TOPICS);
+    HWND split = gui::ChildWith(window, IDC_FILE_COUNT);
+    HWND help = gui::ChildWith(window, IDC_TOPICS);
 
     // The Split page, filled in.
     SetText(split, IDC_SOURCE, source);
@@ -142,12 +135,12 @@ int main(int argc, char** argv) {
     // A split while it runs: caught once the title shows progress and a tick
     // later, when the times have figures. Then it runs to its end.
     CaptureWhileRunning(window, output + "\\split-running.bmp", split);
-    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "Complete", 120s)) gui::Click(done, IDOK);
+    if (HWND done = gui::FindBox("Complete", 120s, process.dwProcessId)) gui::Click(GetDlgItem(done, IDOK));
     WaitUntilIdle(split);
 
     // The Join page with a set's summary, then a join while it runs.
     SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
-    HWND join = PageWith(window, IDC_OUTPUT_NAME);
+    HWND join = gui::ChildWith(window, IDC_OUTPUT_NAME);
     const std::string joined = work + "\\joined";
     std::filesystem::create_directories(joined);
     SetText(join, IDC_SOURCE, parts + "\\holiday-video.mp4.2_of_3");
@@ -159,9 +152,9 @@ int main(int argc, char** argv) {
     Capture(window, output + "\\join.bmp");
     CaptureWhileRunning(window, output + "\\join-running.bmp", join);
     PostMessageA(GetDlgItem(join, IDC_CANCEL), BM_CLICK, 0, 0);
-    if (HWND confirm = gui::WaitForProcessWindow(process.dwProcessId, "Confirm Cancel:", 5s))
-        gui::Click(confirm, IDYES);
-    if (HWND done = gui::WaitForProcessWindow(process.dwProcessId, "", 1s)) gui::Click(done, IDOK);
+    if (HWND confirm = gui::FindBox("Confirm Cancel:", 5s, process.dwProcessId))
+        gui::Click(GetDlgItem(confirm, IDYES));
+    if (HWND done = gui::FindBox("", 1s, process.dwProcessId)) gui::Click(GetDlgItem(done, IDOK));
     WaitUntilIdle(join);
 
     // The Join page with a name beyond any legacy code page (the program runs

@@ -1,0 +1,138 @@
+// The real main window of the program, created in the test process, and what a
+// user does with it: type, press Enter, drop a file, click, pick a tab or an
+// entry, answer the boxes that come up. Every wait has a deadline.
+#pragma once
+
+#include "res/resource.h"
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <future>
+#include <thread>
+
+namespace gui {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+constexpr int BOX_TEXT = 0xFFFF; // the static that holds a message box's text
+enum Page { SPLIT, JOIN, HELP };
+
+// A visible top-level dialog or box of `process` with this caption, polled for
+// at most `limit`; nullptr when none came. (Boxes opened by workers have no owner.)
+inline HWND FindBox(const std::string& caption, std::chrono::milliseconds limit = 0ms,
+                    DWORD process = GetCurrentProcessId()) {
+    for (const auto end = Clock::now() + limit;; std::this_thread::sleep_for(5ms)) {
+        DWORD owner = 0;
+        for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", caption.c_str()));)
+            if (GetWindowThreadProcessId(box, &owner) && owner == process && IsWindowVisible(box)) return box;
+        if (Clock::now() >= end) return nullptr;
+    }
+}
+
+// The child dialog of `parent` that holds control `id`: a page, the About panel.
+inline HWND ChildWith(HWND parent, int id) {
+    for (HWND child = nullptr;;)
+        if (!(child = FindWindowExA(parent, child, "#32770", nullptr)) || GetDlgItem(child, id)) return child;
+}
+
+// WM_GETTEXT: the whole text, also of a window of another process.
+inline std::string Text(HWND window) {
+    std::string text(static_cast<std::size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+inline void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+
+// From another thread, answers the next box with this caption by pressing
+// `button`, after typing `typed` into item `textId` if given; gives the text
+// that item showed ("" when no box came within 10 s).
+inline std::future<std::string> AnswerLater(const std::string& caption, int button, int textId = BOX_TEXT,
+                                            const std::string& typed = "") {
+    return std::async(std::launch::async, [=] {
+        HWND box = FindBox(caption, 10s);
+        const std::string text = box ? Text(GetDlgItem(box, textId)) : "";
+        if (box && !typed.empty()) SetDlgItemTextA(box, textId, typed.c_str());
+        if (box) Click(GetDlgItem(box, button)); // hidden once it returns: the next one is another box
+        return text;
+    });
+}
+
+struct Window {
+    HWND main = nullptr;
+    HWND pages[3] = {}; // found by a control only that page has
+    int quitCode = -1;  // the exit code of a WM_QUIT pumped
+
+    explicit Window(const char* commandLine = "") {
+        INITCOMMONCONTROLSEX controls { sizeof controls, ICC_PROGRESS_CLASS | ICC_TAB_CLASSES };
+        CoInitialize(nullptr); // as the program's entry does
+        InitCommonControlsEx(&controls);
+        main = CreateMainWindow(GetModuleHandleA(nullptr), commandLine);
+        const int marks[] = { IDC_FILE_COUNT, IDC_OUTPUT_NAME, IDC_TOPICS };
+        for (int i : { SPLIT, JOIN, HELP }) pages[i] = ChildWith(main, marks[i]);
+    }
+    ~Window() { DestroyWindow(main); }
+    HWND item(int page, int id) const { return GetDlgItem(pages[page], id); }
+    std::string text(int page, int id) const { return Text(item(page, id)); }
+    bool enabled(int page, int id) const { return IsWindowEnabled(item(page, id)) != FALSE; }
+    void click(int page, int id) const { Click(item(page, id)); }
+    // A click that returns at once: what it opens is answered while pumping.
+    void post(int page, int id) const { PostMessageA(item(page, id), BM_CLICK, 0, 0); }
+    // Sets an edit's text with the EN_UPDATE that typing causes (Wine sends
+    // none for WM_SETTEXT on a multi-line edit).
+    void type(int page, int id, const std::string& text) const {
+        SetWindowTextA(item(page, id), text.c_str());
+        if (GetWindowLongA(item(page, id), GWL_STYLE) & ES_MULTILINE) command(page, id, EN_UPDATE);
+    }
+    void command(int page, int id, int code) const {
+        SendMessageA(pages[page], WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(item(page, id)));
+    }
+    void enter(int page, int id) const {
+        SendMessageA(item(page, id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        SendMessageA(item(page, id), WM_CHAR, '\r', 0x001C0001);
+    }
+    // One file dropped as Explorer drops it.
+    void drop(int page, int id, const std::string& path) const {
+        HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + path.size() + 2); // zeroed: ends "\0\0"
+        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        files->pFiles = sizeof(DROPFILES);
+        path.copy(reinterpret_cast<char*>(files + 1), path.size());
+        GlobalUnlock(memory);
+        SendMessageA(item(page, id), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    }
+    void tab(int index) const {
+        SendDlgItemMessageA(main, IDC_TABS, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        NMHDR header { GetDlgItem(main, IDC_TABS), IDC_TABS, static_cast<UINT>(TCN_SELCHANGE) };
+        SendMessageA(main, WM_NOTIFY, IDC_TABS, reinterpret_cast<LPARAM>(&header));
+    }
+    // An entry of a combo box (CB_SETCURSEL) or list (LB_SETCURSEL), as a click selects it.
+    void pick(int page, int id, UINT select, int entry) const {
+        SendMessageA(item(page, id), select, static_cast<WPARAM>(entry), 0);
+        command(page, id, CBN_SELCHANGE); // LBN_SELCHANGE has the same value
+    }
+    // Pumps this thread's messages until `done` holds (true) or `limit` passes (false).
+    template <class Condition> bool pump(Condition done, std::chrono::milliseconds limit = 20s) {
+        const auto end = Clock::now() + limit;
+        for (MSG message;; MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT)) {
+            for (; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
+                if (message.message == WM_QUIT) quitCode = static_cast<int>(message.wParam);
+            if (done() || Clock::now() >= end) return done();
+        }
+    }
+    // The answer's text, pumping meanwhile; "(no answer)" after the deadline.
+    std::string await(std::future<std::string>& answer) {
+        const bool came = pump([&] { return answer.wait_for(0ms) == std::future_status::ready; }, 25s);
+        return came ? answer.get() : "(no answer)";
+    }
+    // Answers a box that this thread does not open itself inside a call (a
+    // worker's, or one opened while pumping); gives its text.
+    std::string answer(const std::string& caption, int button, int item = BOX_TEXT, std::string typed = "") {
+        auto box = AnswerLater(caption, button, item, typed);
+        return await(box);
+    }
+};
+
+} // namespace gui
