@@ -1,16 +1,5 @@
-# Cross build of the Windows programs: 32-bit mingw-w64 with the posix thread
-# model (std::thread, std::mutex), windres for resources, Wine to run tests.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the Windows programs we ship: 32-bit mingw-w64, tests under Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-find_program(WINE_PROGRAM wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+set(MORVANE_MINGW_TRIPLET i686-w64-mingw32)
+set(MORVANE_WINE_NAME wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

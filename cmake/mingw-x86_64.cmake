@@ -1,17 +1,6 @@
-# Cross build of the Windows programs for x86_64, with the posix thread model:
-# the test suites run under 64-bit Wine where this machine cannot run 32-bit
-# programs (the shipped programs stay 32-bit: see cmake/mingw-i686.cmake).
-set(CMAKE_SYSTEM_NAME Windows)
+# The same sources built for x86_64: the test suites run under 64-bit Wine where
+# this machine cannot run 32-bit programs (the shipped programs stay 32-bit).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-find_program(WINE_PROGRAM wine64 PATHS /usr/lib/wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+set(MORVANE_MINGW_TRIPLET x86_64-w64-mingw32)
+set(MORVANE_WINE_NAME wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -122,24 +122,19 @@ static void BrowseSource(HWND page) {
     ShowFreeSpace(page);
 }
 
-static void SelectFileCountMode(HWND page) {
-    CheckDlgButton(page, IDC_MODE_COUNT, BST_CHECKED);
-    CheckDlgButton(page, IDC_MODE_SIZE, BST_UNCHECKED);
-    enableItem(page, IDC_CUSTOM_SIZE, false);
-    enableItem(page, IDC_SIZE_UNIT, false);
-    enableItem(page, IDC_FILE_COUNT, true);
-    SetDlgItemTextA(page, IDC_COUNT_DISPLAY, "");
-    ShowSizePerFile(page);
-}
-
-static void SelectCustomSizeMode(HWND page) {
-    CheckDlgButton(page, IDC_MODE_COUNT, BST_UNCHECKED);
-    CheckDlgButton(page, IDC_MODE_SIZE, BST_CHECKED);
-    enableItem(page, IDC_CUSTOM_SIZE, true);
-    enableItem(page, IDC_SIZE_UNIT, true);
-    enableItem(page, IDC_FILE_COUNT, false);
-    SetDlgItemTextA(page, IDC_SIZE_PER_FILE, "");
-    sendUpdate(page, IDC_CUSTOM_SIZE);
+// The radio buttons: by number of files, or by a custom size per file. The
+// other mode's fields are disabled and its display emptied.
+static void SelectMode(HWND page, bool byCount) {
+    CheckDlgButton(page, IDC_MODE_COUNT, byCount ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_MODE_SIZE, byCount ? BST_UNCHECKED : BST_CHECKED);
+    enableItem(page, IDC_CUSTOM_SIZE, !byCount);
+    enableItem(page, IDC_SIZE_UNIT, !byCount);
+    enableItem(page, IDC_FILE_COUNT, byCount);
+    SetDlgItemTextA(page, byCount ? IDC_COUNT_DISPLAY : IDC_SIZE_PER_FILE, "");
+    if (byCount)
+        ShowSizePerFile(page);
+    else
+        sendUpdate(page, IDC_CUSTOM_SIZE);
 }
 
 // The fields as a split's input; the count is read as the field's number.
@@ -181,8 +176,8 @@ static BOOL OnCommand(HWND page, int id, int code) {
         return TRUE;
     case IDC_BROWSE_SOURCE: BrowseSource(page); return TRUE;
     case IDC_START: StartSplit(page); return TRUE;
-    case IDC_MODE_COUNT: SelectFileCountMode(page); return TRUE;
-    case IDC_MODE_SIZE: SelectCustomSizeMode(page); return TRUE;
+    case IDC_MODE_COUNT: SelectMode(page, true); return TRUE;
+    case IDC_MODE_SIZE: SelectMode(page, false); return TRUE;
     case IDC_FILE_COUNT:
         if (code == EN_UPDATE && state.shownSourceSize != 0) ShowSizePerFile(page);
         return TRUE;
