@@ -30,8 +30,8 @@ protected:
 
     void SetUp() override { CreateDirectoryA(out.c_str(), nullptr); }
     std::string file(const std::string& name, std::size_t size, std::uint32_t seed = 7) {
-        WriteFile(temp.path() + "\\" + name, PatternBytes(size, seed)); // not temp.file: that mangles UTF-8
-        return temp.path() + "\\" + name;
+        WriteFile(temp.file(name), PatternBytes(size, seed));
+        return temp.file(name);
     }
     std::string part(const std::string& source, unsigned k, unsigned n) {
         return ComposeSegmentPath(source, out, k, n);
