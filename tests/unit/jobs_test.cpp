@@ -175,6 +175,18 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
 // that file: neither its counters nor the file move, and Cancel answered No
 // keeps it held. Then it is resumed (and Cancel answered No lets it run on)
 // and completes, or it is cancelled and leaves what it wrote and the reserved file.
+TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the worker's open source cannot be truncated by another handle on Windows";
+#endif
+    Plan("shrinks.bin", 40000, 2);
+    WriteFile(Segment(1), OLD); // its question comes between the two segments
+    prompt.onAsk = [&] { fs::resize_file(split.sourcePath, 30000); };
+    SplitWorker(splitArgs);
+    EXPECT_EQ(prompt.messages, Texts { "Error:|8192|BETA: Read Failure." });
+    EXPECT_FALSE(progress.finished);
+}
+
 TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
     const std::size_t MIB = 1 << 20;
     for (const int run : { 0, 1, 2, 3 }) {
@@ -201,10 +213,11 @@ TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
         const Bytes onDisk = ReadFile(reserved); // nothing on Windows, where the open file is locked
         const bool heldStill = onDisk.empty() || onDisk == Bytes(size, 0), pausedThen = IsPaused(control);
         const std::chrono::duration<double> heldFor = std::chrono::steady_clock::now() - heldFrom;
-        if (!cancel) TogglePause(control, nullptr);
+        if (!cancel) TogglePause(control, nullptr); // resumes: the worker must wake by itself
+        const bool resumed = cancel || WaitUntil([&] { return ended.load(); });
         ConfirmCancel(control, cancel ? yes : no);
         const bool pausedAtEnd = IsPaused(control);
-        const bool done = WaitUntil([&] { return ended.load(); });
+        const bool done = resumed && WaitUntil([&] { return ended.load(); });
         if (!done) RequestStop(control);
         const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - start;
         worker.join();

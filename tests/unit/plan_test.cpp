@@ -66,6 +66,12 @@ TEST(SplitPlan, PlansAndRefusals) {
         for (const auto& message : prompt.messages) got += message;
         EXPECT_EQ(got, r.expect);
     }
+    // The plan check refuses a count below 2 by itself, whoever calls it.
+    SplitRequest one { temp.file("10"), temp.path(), SplitMode::FileCount, 1 };
+    SplitPlan plan;
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(PrepareSplitPlan(one, plan, prompt));
+    EXPECT_EQ(prompt.messages, std::vector<std::string> { E + FEW });
 }
 
 TEST(DisplayFormat, CountsSizesAndDurations) {
@@ -74,6 +80,7 @@ TEST(DisplayFormat, CountsSizesAndDurations) {
         { FormatThousands(999), "999" }, { FormatThousands(1000005), "1,000,005" }, { FormatDuration(-5), "00:00" },
         { FormatThousands(18446744073709551615u), "18,446,744,073,709,551,615" }, { FormatDuration(59.9), "00:59" },
         { FormatSignedThousands(INT64_MIN), "-9,223,372,036,854,775,808" }, { FormatDuration(90061), "25:01:01" },
+        { FormatDuration(EstimateSecondsLeft(25, 100, 5.0)), "00:15" }, // 75 bytes left at 5 a second
         { FormatSize(std::int64_t { 1023 }, SOURCE_SIZE_TEMPLATES), "File size: 1023 Bytes" },
         { FormatSize(std::int64_t { 1024 }, SOURCE_SIZE_TEMPLATES), "File size: 1.00 KB" },
         { FormatSize(std::int64_t { 1048575 }, SIZE_PER_FILE_TEMPLATES), "1024.00 KB / File" },
