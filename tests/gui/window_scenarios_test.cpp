@@ -235,6 +235,8 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     EXPECT_FALSE(
         w.pump([&] { return FindBox("Complete") || w.text(SPLIT, IDC_STATUS_BYTES) != HELD; }, 1500ms));
     EXPECT_EQ(w.text(SPLIT, IDC_PROGRESS) + "|" + Text(w.main), "50.0%|50% - Morvane");
+    EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).rfind("Time Elapsed: ", 0), 0u);
+    EXPECT_EQ(w.text(SPLIT, IDC_REMAINING).rfind("Estimated Time Remaining: ", 0), 0u);
     EXPECT_EQ(FileSize(second), (2 << 20) - 1); // reserved, nothing copied
     w.click(SPLIT, IDC_PAUSE);
     EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);

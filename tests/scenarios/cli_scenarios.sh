@@ -49,7 +49,7 @@ ask() {
 answer() { [ $# -eq 0 ] || echo "$1" >&3; wait "$pid"; code=$?; exec 3>&-; }
 # after ACTION CODE MESSAGE ARGS...: ACTION runs while the program asks, then the answer is yes.
 after() { local act="$1" c="$2" m="$3"; shift 3; ask "$@"; eval "$act"; answer y; verdict "$c" "$m" "$(label "$@") after $act"; }
-# Under Wine: another program holds PATH open without sharing until release_file.
+# Under Wine: another program holds PATH open for reading until release_file.
 hold_file() {
   args "$1"; coproc HOLDER { "$wine" "$hold" "${args[@]}"; }
   local line=""; read -r -t 20 line <&"${HOLDER[0]}"; check "another program holds ${1##*/}" test "${line%$'\r'}" = held

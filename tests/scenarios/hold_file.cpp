@@ -1,5 +1,6 @@
-// Holds a file open with no sharing, as another program might, until its
-// standard input gives a line or ends; prints "held" once the file is held.
+// Holds a file open for reading, as a viewer might, until its standard input
+// gives a line or ends; prints "held" once the file is held. It lets others
+// read and write, so that only an open that refuses to share fails beside it.
 //   hold-file PATH
 #include <windows.h>
 
@@ -7,7 +8,8 @@
 
 int main(int argc, char** argv) {
     HANDLE file = argc != 2 ? INVALID_HANDLE_VALUE
-                            : CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                            : CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
     std::puts(file == INVALID_HANDLE_VALUE ? "cannot hold it" : "held");
     std::fflush(stdout);
     if (file == INVALID_HANDLE_VALUE) return 1;
