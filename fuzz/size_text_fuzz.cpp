@@ -1,5 +1,5 @@
 // libFuzzer target: size and count texts, the bytes they give (also from a
-// text of 400 digits: infinity) and the plans made from them. A size text is accepted exactly when its value
+// text of 400 digits: infinity) and the plans made from them. A size text is accepted only when its value
 // is above 0; a number or a count written out reads back exactly (a size with its unit letter); bytes are the
 // product truncated; a plan's sizes add up to the source: by size, full segments and at most one shorter last
 // one (refused only past the most segments); by count, N segments differing by one byte at most, the longer
@@ -23,16 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto sourceSize = in.ConsumeIntegralInRange<std::int64_t>(0, INT64_MAX);
     const auto count = in.ConsumeIntegralInRange<std::uint32_t>(2, UINT32_MAX);
     const ParsedSize parsed = ParseSegmentSize(in.ConsumeRemainingBytesAsString());
-    REQUIRE(parsed.error.empty() == (parsed.value > 0));
+    const double value = LeadingDecimal(parsed.number);
+    REQUIRE(!CustomSizeTextError(parsed.number).empty() || value > 0); // accepted: a positive size
     std::uint32_t read = 0;
     REQUIRE(ParseFileCount("00" + std::to_string(count), read) && read == count);
     char text[400] {};
     *std::to_chars(text, text + sizeof text - 2, magnitude, std::chars_format::fixed).ptr = "BkMg"[unit & 3];
-    REQUIRE(ParseSegmentSize(text).value == magnitude && ParseSegmentSize(text).unit == (unit & 3));
+    const ParsedSize written = ParseSegmentSize(text);
+    REQUIRE(LeadingDecimal(written.number) == magnitude && written.unit == static_cast<SizeUnit>(unit & 3));
     std::int64_t bytes = 0;
-    for (const double value : { number, parsed.value })
-        if (CustomSizeToBytes(value, unit, bytes))
-            REQUIRE(static_cast<double>(bytes) == std::trunc(value * SizeUnitMultiplier(unit)));
+    for (const double perSegment : { number, value })
+        if (CustomSizeToBytes(perSegment, static_cast<SizeUnit>(unit), bytes))
+            REQUIRE(static_cast<double>(bytes) == std::trunc(perSegment * SizeUnitMultiplier(static_cast<SizeUnit>(unit))));
     SplitPlan plan { sourceSize, std::max<std::int64_t>(bytes, 1) };
     REQUIRE(PlanBySegmentSize(plan) ? AddsUp(plan) && plan.tailCount <= 1 && plan.tailSize < plan.leadSize
                                     : (sourceSize - 1) / plan.leadSize >= 4294967295);
