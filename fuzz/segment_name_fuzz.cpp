@@ -13,13 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SegmentPathParts segment(path);
     REQUIRE(segment.suffixNumber(true) >= 0 && segment.suffixNumber(false) >= 0);
     // Read back where the result names a segment in that directory: not in the
-    // current directory, within the part limits, not "/:name" (on POSIX the
-    // drive rule reads "/:" as a drive; Windows has no such name).
+    // current directory, within the part limits, not "/:name" or "\:name"
+    // (the drive rule reads a separator and a colon as a drive; Windows has no
+    // such name).
     const std::string prefix = DirectoryPrefix(outputDir),
                       name = segment.name + segment.extension + segment.suffix;
     const SegmentPathParts back(ComposeSegmentPath(path, outputDir, index, count));
     if (prefix.empty() || prefix.size() > 255 || name.size() > 255 ||
-        (prefix == "/" && name.rfind(':', 0) == 0) || platform::isDirectory(back.fullPath()))
+        (prefix.size() == 1 && name.rfind(':', 0) == 0) || platform::isDirectory(back.fullPath()))
         return 0;
     REQUIRE(back.drive + back.directory == prefix && back.name + back.extension == name);
     REQUIRE(std::uint64_t(back.suffixNumber(true)) == std::min(index + 1ull, 2147483647ull));
