@@ -11,6 +11,7 @@
 #include "ui/text_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 JobPageState* jobPageState(HWND page) {
     return reinterpret_cast<JobPageState*>(GetWindowLongPtrA(page, GWLP_USERDATA));

@@ -9,8 +9,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <string>
 
 // What a working page keeps while its window lives; each page's own record
