@@ -6,13 +6,16 @@
 
 namespace {
 
+// Whether `c` ends a directory: `/` everywhere, `\` on Windows only.
+bool IsSeparator(char c) { return c == '/' || (platform::WINDOWS_PATHS && c == '\\'); }
+
 // PathParts::split without its directory query; `readDrive` false reads a file name, which has no drive
 // even when its second character is a colon.
 bool SplitText(const std::string& path, bool (*isLeadByte)(unsigned char), bool readDrive, PathParts& out) {
     out = PathParts {};
     std::size_t restStart = 0;
     std::string drive;
-    if (readDrive && path.size() >= 2 && path[1] == ':') {
+    if (platform::WINDOWS_PATHS && readDrive && path.size() >= 2 && path[1] == ':') {
         drive = path.substr(0, 2);
         restStart = 2;
     }
@@ -25,7 +28,7 @@ bool SplitText(const std::string& path, bool (*isLeadByte)(unsigned char), bool 
             ++i; // the trail byte is never a separator or a dot
             continue;
         }
-        if (c == '\\' || c == '/') {
+        if (IsSeparator(static_cast<char>(c))) {
             lastSeparator = i;
             lastDot = std::string::npos;
         } else if (c == '.') {
@@ -135,8 +138,7 @@ std::string DirectoryPrefix(const std::string& directoryPath) {
     parts.split(directoryPath);
     if (parts.path().empty() && !directoryPath.empty()) {
         // A part beyond its limit: keep the directory exactly as written.
-        const char last = directoryPath.back();
-        return last == '\\' || last == '/' ? directoryPath : directoryPath + platform::PATH_SEPARATOR;
+        return IsSeparator(directoryPath.back()) ? directoryPath : directoryPath + platform::PATH_SEPARATOR;
     }
     if (!parts.name.empty() || !parts.extension.empty()) {
         // The directory did not exist when it was queried (it vanished after the

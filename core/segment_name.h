@@ -14,7 +14,8 @@ struct PathParts {
     std::string name;      // the file part before its last dot
     std::string extension; // the last dot and what follows it, or empty
 
-    // Fills all four fields from `path`. `\` and `/` both separate; the lead byte
+    // Fills all four fields from `path`. `/` separates, and on Windows `\` as
+    // well, after an optional drive (none on POSIX); the lead byte
     // of a double-byte character is skipped with its trail byte. When the file
     // part is not empty and the whole path names an existing directory, the file
     // part moves into `directory` followed by one `\`. A directory, name or

@@ -9,12 +9,15 @@
 
 namespace platform {
 
-// The separator that path composition appends after a directory. Both `\` and
-// `/` are read as separators everywhere; this is the one written.
+// The separator that path composition appends after a directory. On Windows
+// both `\` and `/` separate and a path may start with a drive ("C:"); on POSIX
+// only `/` separates, and `\` and `:` are ordinary name characters.
 #ifdef _WIN32
 constexpr char PATH_SEPARATOR = '\\';
+constexpr bool WINDOWS_PATHS = true;
 #else
 constexpr char PATH_SEPARATOR = '/';
+constexpr bool WINDOWS_PATHS = false;
 #endif
 
 // Who else may open a file while we hold it. On Windows these are real share
@@ -36,12 +39,23 @@ public:
 
     // Opens an existing file for sequential reading (CreateFileA with
     // GENERIC_READ, OPEN_EXISTING). A directory is not a file: opening one fails.
+    // Opening a pipe with no writer does not wait for one.
     static File openRead(const std::string& path, Share share);
     // Creates a file for writing, replacing and truncating any file of that name
     // (CreateFileA with GENERIC_WRITE, no sharing, CREATE_ALWAYS).
     static File createAlways(const std::string& path);
+    // Creates a new file for writing, no sharing; fails when any file of that
+    // name exists (CREATE_NEW, O_EXCL), so nothing is ever replaced.
+    static File createNew(const std::string& path);
+    // A File over a duplicate of the process's standard output (closing it
+    // leaves standard output open). Invalid when there is none.
+    static File standardOutput();
 
     bool valid() const;
+    // Whether the file holds data whose size is known from the file system: a
+    // regular file on disk. False for a pipe, a device or a console, and on
+    // POSIX for a file whose size reads 0 although it yields bytes (/proc).
+    bool isRegular() const;
     // The file's size in bytes, from the open handle.
     bool size(std::int64_t& bytes) const;
     // Absolute move of the file position; fails for a negative offset.
@@ -58,11 +72,24 @@ public:
 
 private:
 #ifdef _WIN32
-    void* handle_ = nullptr; // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
+    static File adoptHandle(void* handle); // takes INVALID_HANDLE_VALUE as invalid
+    void* handle_ = nullptr;               // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
 #else
+    static File adoptDescriptor(int fd);
     int fd_ = -1;
 #endif
 };
+
+// Gives `from` the name `to`, in the same directory. With `replace` an
+// existing `to` is replaced in one step (MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING, rename); without it the call fails when `to`
+// exists.
+bool renameFile(const std::string& from, const std::string& to, bool replace);
+
+// The system's own words for why the last failed call of this layer failed
+// on this thread ("No space left on device"), or empty when none is known.
+// Failing calls record it; successful ones leave it alone.
+std::string lastErrorText();
 
 // True only for an existing directory; false for a file, a missing path and a
 // path holding a wildcard (PathIsDirectoryA).

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstdio> // renameat2
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -12,6 +13,18 @@
 #include <unistd.h>
 
 namespace platform {
+
+// The errno of this thread's last failed call, kept apart from errno itself,
+// which later successful calls may change.
+static thread_local int lastError = 0;
+
+// Records errno and gives false, so that a failing call can end with `return failed();`.
+static bool failed() {
+    lastError = errno;
+    return false;
+}
+
+std::string lastErrorText() { return lastError ? std::strerror(lastError) : std::string(); }
 
 File::~File() { close(); }
 
@@ -28,41 +41,75 @@ File& File::operator=(File&& other) noexcept {
 
 File File::openRead(const std::string& path, Share) {
     File file;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return file;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. Reads block again below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        failed();
+        return file;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (S_ISDIR(st.st_mode)) errno = EISDIR;
+        failed();
         ::close(fd);
         return file;
     }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     file.fd_ = fd;
     return file;
 }
 
+constexpr int WRITE_FLAGS = O_WRONLY | O_CREAT | O_CLOEXEC;
+
 File File::createAlways(const std::string& path) {
+    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_TRUNC, 0666));
+}
+
+File File::createNew(const std::string& path) {
+    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_EXCL, 0666));
+}
+
+File File::standardOutput() { return adoptDescriptor(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0)); }
+
+File File::adoptDescriptor(int fd) {
     File file;
-    file.fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        failed();
+    else
+        file.fd_ = fd;
     return file;
 }
 
 bool File::valid() const { return fd_ >= 0; }
 
+bool File::isRegular() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return failed();
+    if (!S_ISREG(st.st_mode)) return false;
+    if (st.st_size > 0) return true;
+    // Files of /proc and /sys read as size 0 and still yield bytes.
+    unsigned char probe = 0;
+    return ::pread(fd_, &probe, 1, 0) == 0;
+}
+
 bool File::size(std::int64_t& bytes) const {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return failed();
     bytes = static_cast<std::int64_t>(st.st_size);
     return true;
 }
 
 bool File::seek(std::int64_t offset) {
     if (fd_ < 0 || offset < 0) return false;
-    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset)) return true;
+    return failed();
 }
 
 bool File::setEnd() {
     if (fd_ < 0) return false;
     const off_t here = ::lseek(fd_, 0, SEEK_CUR);
-    return here >= 0 && ::ftruncate(fd_, here) == 0;
+    return (here >= 0 && ::ftruncate(fd_, here) == 0) || failed();
 }
 
 bool File::read(void* buffer, std::uint32_t length) {
@@ -72,7 +119,11 @@ bool File::read(void* buffer, std::uint32_t length) {
     while (done < length) {
         const ssize_t got = ::read(fd_, out + done, length - done);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false; // error, or the file ended early
+        if (got < 0) return failed();
+        if (got == 0) { // the file ended early
+            lastError = 0;
+            return false;
+        }
         done += static_cast<std::uint32_t>(got);
     }
     return true;
@@ -85,7 +136,8 @@ bool File::write(const void* buffer, std::uint32_t length) {
     while (done < length) {
         const ssize_t put = ::write(fd_, in + done, length - done);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
+        if (put < 0) return failed();
+        if (put == 0) return errno = ENOSPC, failed();
         done += static_cast<std::uint32_t>(put);
     }
     return true;
@@ -114,7 +166,7 @@ bool pathExists(const std::string& path) {
 
 bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     names.clear();
-    const std::size_t slash = pattern.find_last_of("/\\");
+    const std::size_t slash = pattern.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
     std::string prefix = pattern.substr(slash == std::string::npos ? 0 : slash + 1);
     if (prefix.size() < 2 || prefix.compare(prefix.size() - 2, 2, ".*") != 0) return false;
@@ -129,6 +181,16 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     return !names.empty();
 }
 
+bool renameFile(const std::string& from, const std::string& to, bool replace) {
+    if (replace) return ::rename(from.c_str(), to.c_str()) == 0 || failed();
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return failed();
+    // A file system without the no-replace rename: a check just before the rename.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return errno = EEXIST, failed();
+    return ::rename(from.c_str(), to.c_str()) == 0 || failed();
+}
+
 bool sameName(const std::string& a, const std::string& b) { return a == b; }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -140,7 +202,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     struct statvfs vfs {};
-    if (directory.empty() || ::statvfs(directory.c_str(), &vfs) != 0) return false;
+    if (directory.empty() || ::statvfs(directory.c_str(), &vfs) != 0) return failed();
     bytes = static_cast<std::uint64_t>(vfs.f_bavail) * static_cast<std::uint64_t>(vfs.f_frsize);
     return true;
 }

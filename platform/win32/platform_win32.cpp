@@ -6,6 +6,8 @@
 
 #include <shlwapi.h> // after windows.h, which it builds on
 
+#include <string>
+
 
 namespace platform {
 
@@ -24,28 +26,69 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-static void* adopt(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+// The error of this thread's last failed call, kept apart from GetLastError,
+// which later successful calls may change.
+static thread_local DWORD lastError = 0;
 
-File File::openRead(const std::string& path, Share share) {
+// Records GetLastError and gives false: a failing call ends with `return failed();`.
+static bool failed() {
+    lastError = GetLastError();
+    return false;
+}
+
+std::string lastErrorText() {
+    if (!lastError) return {};
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        lastError, 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' ||
+                               reason.back() == ' '))
+        reason.pop_back(); // one line, no full stop: it follows our own sentence
+    return reason.empty() ? "error " + std::to_string(lastError) : reason;
+}
+
+File File::adoptHandle(void* handle) {
     File file;
-    const DWORD mode = share == Share::Read ? FILE_SHARE_READ : 0;
-    file.handle_ = adopt(CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+        failed();
+    else
+        file.handle_ = handle;
     return file;
 }
 
+File File::openRead(const std::string& path, Share share) {
+    const DWORD mode = share == Share::Read ? FILE_SHARE_READ : 0;
+    return adoptHandle(
+        CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 File File::createAlways(const std::string& path) {
-    File file;
-    file.handle_ = adopt(
+    return adoptHandle(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file;
+}
+
+File File::createNew(const std::string& path) {
+    return adoptHandle(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+File File::standardOutput() {
+    HANDLE copy = nullptr;
+    const HANDLE process = GetCurrentProcess();
+    if (!DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        copy = INVALID_HANDLE_VALUE;
+    return adoptHandle(copy);
 }
 
 bool File::valid() const { return handle_ != nullptr; }
 
+bool File::isRegular() const { return handle_ && GetFileType(toHandle(handle_)) == FILE_TYPE_DISK; }
+
 bool File::size(std::int64_t& bytes) const {
     LARGE_INTEGER size {};
-    if (!handle_ || !GetFileSizeEx(toHandle(handle_), &size)) return false;
+    if (!handle_ || !GetFileSizeEx(toHandle(handle_), &size)) return failed();
     bytes = size.QuadPart;
     return true;
 }
@@ -54,10 +97,10 @@ bool File::seek(std::int64_t offset) {
     if (!handle_) return false;
     LARGE_INTEGER distance {};
     distance.QuadPart = offset;
-    return SetFilePointerEx(toHandle(handle_), distance, nullptr, FILE_BEGIN) != 0;
+    return SetFilePointerEx(toHandle(handle_), distance, nullptr, FILE_BEGIN) != 0 || failed();
 }
 
-bool File::setEnd() { return handle_ && SetEndOfFile(toHandle(handle_)) != 0; }
+bool File::setEnd() { return (handle_ && SetEndOfFile(toHandle(handle_)) != 0) || failed(); }
 
 bool File::read(void* buffer, std::uint32_t length) {
     if (!handle_) return false;
@@ -65,8 +108,11 @@ bool File::read(void* buffer, std::uint32_t length) {
     std::uint32_t done = 0;
     while (done < length) {
         DWORD got = 0;
-        if (!ReadFile(toHandle(handle_), out + done, length - done, &got, nullptr) || got == 0)
-            return false; // error, or the file ended early
+        if (!ReadFile(toHandle(handle_), out + done, length - done, &got, nullptr)) return failed();
+        if (got == 0) { // the file ended early
+            lastError = 0;
+            return false;
+        }
         done += got;
     }
     return true;
@@ -78,7 +124,11 @@ bool File::write(const void* buffer, std::uint32_t length) {
     std::uint32_t done = 0;
     while (done < length) {
         DWORD put = 0;
-        if (!WriteFile(toHandle(handle_), in + done, length - done, &put, nullptr) || put == 0) return false;
+        if (!WriteFile(toHandle(handle_), in + done, length - done, &put, nullptr)) return failed();
+        if (put == 0) {
+            lastError = ERROR_DISK_FULL;
+            return false;
+        }
         done += put;
     }
     return true;
@@ -107,6 +157,10 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     return true;
 }
 
+bool renameFile(const std::string& from, const std::string& to, bool replace) {
+    return MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0 || failed();
+}
+
 bool sameName(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size())) == CSTR_EQUAL;
@@ -132,7 +186,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     ULARGE_INTEGER available {};
-    if (!GetDiskFreeSpaceExA(directory.c_str(), &available, nullptr, nullptr)) return false;
+    if (!GetDiskFreeSpaceExA(directory.c_str(), &available, nullptr, nullptr)) return failed();
     bytes = available.QuadPart;
     return true;
 }
