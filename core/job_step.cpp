@@ -1,6 +1,8 @@
 // The step both workers share: see job_step.h.
 #include "core/job_step.h"
 
+#include "core/format_text.h"
+
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -19,31 +21,57 @@ static bool CloseAndShow(JobContext& job, const char* text, platform::File& out,
     return ShowJobError(job.prompt, text);
 }
 
-bool MayReplace(JobContext& job, const std::string& path) {
-    if (job.control.overwriteAll || !platform::pathExists(path)) return true;
+bool MayReplace(JobContext& job, const std::string& path, bool& replace) {
+    replace = job.control.overwriteAll || platform::pathExists(path);
+    if (job.control.overwriteAll || !replace) return true;
     const int answer = job.prompt.askOverwrite(path);
     if (answer == ANSWER_YES_TO_ALL) job.control.overwriteAll = true;
     return answer != ANSWER_NO;
 }
 
-platform::File CreateReserved(JobContext& job, const std::string& path, std::int64_t size,
-                              const std::string& createFailed) {
-    platform::File file = platform::File::createAlways(path);
-    if (!file.valid()) {
+// Creates the first free temporary name for `path`. Exclusive creation: a file
+// left by an earlier interrupted job, or a user's own, is never replaced.
+static platform::File CreateTemporary(const std::string& path, std::string& tempPath) {
+    constexpr int ATTEMPTS = 100;
+    for (int attempt = 1; attempt <= ATTEMPTS; ++attempt) {
+        tempPath = path + PARTIAL_SUFFIX + (attempt > 1 ? std::to_string(attempt) : "");
+        platform::File file = platform::File::createNew(tempPath);
+        if (file.valid() || !platform::pathExists(tempPath)) return file;
+    }
+    return {};
+}
+
+PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t size,
+                          const std::string& createFailed) {
+    PendingOutput output;
+    output.finalPath = path;
+    if (!MayReplace(job, path, output.replace)) return output;
+    // A directory of that name could never be replaced: fail before any copy.
+    if (!platform::isDirectory(path)) output.file = CreateTemporary(path, output.tempPath);
+    if (!output.file.valid()) {
         ShowJobError(job.prompt, createFailed);
-        return file;
+        return output;
     }
     if (size > 0) {
         const char* failure = nullptr;
-        if (!file.seek(size - 1))
+        if (!output.file.seek(size - 1))
             failure = job.texts.reserveFailed;
-        else if (!file.setEnd())
+        else if (!output.file.setEnd())
             failure = job.texts.setEndFailed;
-        else if (!file.seek(0))
+        else if (!output.file.seek(0))
             failure = job.texts.reserveFailed;
-        if (failure) CloseAndShow(job, failure, file);
+        if (failure) CloseAndShow(job, failure, output.file);
     }
-    return file;
+    return output;
+}
+
+bool CommitOutput(JobContext& job, PendingOutput& output) {
+    output.file.close();
+    if (output.tempPath.empty()) return true; // written where it belongs: nothing to name
+    if (platform::renameFile(output.tempPath, output.finalPath, output.replace)) return true;
+    return ShowJobError(job.prompt, formatted("The finished file could not be given its name:\r\n\r\n    %s\r\n\r\n"
+                                              "Its complete data is in:\r\n\r\n    %s",
+                                              output.finalPath.c_str(), output.tempPath.c_str()));
 }
 
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length) {

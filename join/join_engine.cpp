@@ -97,49 +97,55 @@ void JoinWorker(JoinThreadArgs& args) {
     BeginJob(args.progress, static_cast<std::uint64_t>(total), static_cast<std::uint32_t>(members.size()));
     ResetForJob(args.control);
 
-    // When the volume cannot be asked, the check is left out: a lack of space
-    // then shows as a write failure.
-    std::uint64_t available = 0;
-    if (platform::freeBytesAvailable(args.request.outputDir, available) &&
-        static_cast<std::int64_t>(std::min<std::uint64_t>(available, INT64_MAX)) < total)
-        return (void)ShowJobError(prompt, "Insufficient disk space for joined output file.");
-
-    const std::string outputPath = JoinOutputPath(args.request);
-    // Replacing a member would destroy it before it is read.
-    for (const SetMember& m : members)
-        if (platform::sameFile(outputPath, m.path))
-            return (void)ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split "
-                                                        "files.  Please choose another output filename or directory.",
-                                                        outputPath.c_str()));
     JobContext job { args.control, args.progress, prompt, JOIN_TEXTS };
-    if (!MayReplace(job, outputPath)) return; // the user's stop: no message
-    platform::File output = CreateReserved(job, outputPath, total, "Failed to create output file.");
-    if (!output.valid()) return;
+    PendingOutput output;
+    if (args.request.toStandardOutput) {
+        output.file = platform::File::standardOutput();
+        if (!output.file.valid()) return (void)ShowJobError(prompt, "Failed to create output file.");
+    } else {
+        // When the volume cannot be asked, the check is left out: a lack of space
+        // then shows as a write failure.
+        std::uint64_t available = 0;
+        if (platform::freeBytesAvailable(args.request.outputDir, available) &&
+            static_cast<std::int64_t>(std::min<std::uint64_t>(available, INT64_MAX)) < total)
+            return (void)ShowJobError(prompt, "Insufficient disk space for joined output file.");
+
+        const std::string outputPath = JoinOutputPath(args.request);
+        // Replacing a member would destroy it.
+        for (const SetMember& m : members)
+            if (platform::sameFile(outputPath, m.path))
+                return (void)ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the "
+                                                            "split files.  Please choose another output filename "
+                                                            "or directory.",
+                                                            outputPath.c_str()));
+        output = BeginOutput(job, outputPath, total, "Failed to create output file.");
+        if (!output.file.valid()) return; // the user's "No", or the reason has been shown
+    }
 
     job.stopwatch.TakeMark();
     for (std::uint32_t position = 0; position < members.size(); ++position) {
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
         if (!member.valid()) {
-            output.close();
+            output.file.close();
             return (void)ShowJobError(prompt, TEXT_JOIN_OPEN_INPUT_FAILED);
         }
         // The size now, not the one discovery measured, governs the copy.
         std::int64_t size = 0;
         if (!member.size(size)) {
             member.close();
-            output.close();
+            output.file.close();
             return (void)ShowJobError(prompt, JOIN_TEXTS.readFailed);
         }
         SetCurrentFile(args.progress, position);
-        if (CopyBlocks(job, member, output, size) != CopyEnd::Done) return; // files close themselves
+        if (CopyBlocks(job, member, output.file, size) != CopyEnd::Done) return; // files close themselves
     }
     // A member that shrank since discovery leaves reserved bytes behind the
     // data: the output ends exactly where the writing ended.
-    if (!output.setEnd()) {
-        output.close();
+    if (!args.request.toStandardOutput && !output.file.setEnd()) {
+        output.file.close();
         return (void)ShowJobError(prompt, JOIN_TEXTS.setEndFailed);
     }
-    output.close();
+    if (!CommitOutput(job, output)) return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
     prompt.showMessage("File joining operation complete!", "", BOX_OK);
 }

@@ -17,6 +17,9 @@ struct JoinRequest {
     std::string sourcePath;     // any member of the set
     std::string outputDir;      // receives the joined file
     std::string outputFileName; // without directory
+    // The command line's "-O -": the joined bytes go to standard output, with no
+    // output file (no free-space check, question, reservation or temporary name).
+    bool toStandardOutput = false;
 };
 
 // What a join worker borrows from its page; the page owns all of it.

@@ -5,6 +5,8 @@
 #include "core/job_step.h"
 #include "core/segment_name.h"
 
+#include <vector>
+
 
 const char* const TEXT_OPEN_INPUT_FAILED =
     "Failed to open input file.  If the file exists, make sure it is not open in another application.";
@@ -58,6 +60,13 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
     {
         platform::File source = platform::File::openRead(request.sourcePath, platform::Share::None);
         if (!source.valid()) return Refuse(prompt, TEXT_OPEN_INPUT_FAILED);
+        if (!source.isRegular()) {
+            source.close();
+            return Refuse(prompt, formatted("The file:\r\n\r\n    %s\r\n\r\nis not a regular file (a pipe, a "
+                                            "device, or a file whose size cannot be read).  Please choose a "
+                                            "file to split.",
+                                            request.sourcePath.c_str()));
+        }
         if (!source.size(plan.sourceSize)) {
             source.close(); // not held while the user reads
             return Refuse(prompt, formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()));
@@ -87,16 +96,34 @@ static bool WriteSegment(JobContext& job, const SplitRequest& request, const Spl
                          platform::File& source, std::uint32_t k) {
     job.stopwatch.TakeMark(); // an overwrite question below counts as working time
     const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
-    if (!MayReplace(job, path)) return false;
     const std::int64_t size = plan.segmentSize(k);
-    platform::File segment =
-        CreateReserved(job, path, size, formatted("Failed to create output file: %s.", path.c_str()));
-    if (!segment.valid()) return false;
+    PendingOutput segment =
+        BeginOutput(job, path, size, formatted("Failed to create output file: %s.", path.c_str()));
+    if (!segment.file.valid()) return false;
     SetCurrentFile(job.progress, k);
-    if (CopyBlocks(job, source, segment, size) != CopyEnd::Done) return false;
-    segment.close();
+    if (CopyBlocks(job, source, segment.file, size) != CopyEnd::Done) return false;
+    if (!CommitOutput(job, segment)) return false;
     AddTime(job.progress, job.stopwatch);
     return true;
+}
+
+// The first segment path of the job that names the source itself (the same
+// file through a link, however written), or empty. Writing it would destroy
+// the source while it is read. Only the names already in the output directory
+// can be the source, so only those are examined.
+static std::string SegmentThatIsSource(const SplitRequest& request, std::uint32_t count) {
+    const SegmentPathParts first(ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count));
+    const std::string directory = first.drive + first.directory;
+    std::vector<std::string> names;
+    platform::listMatching(first.path() + ".*", names);
+    for (const std::string& name : names) {
+        const std::int32_t k = SegmentPathParts(directory + name).suffixNumber(true);
+        if (k < 1 || static_cast<std::uint32_t>(k) > count) continue;
+        const std::string path =
+            ComposeSegmentPath(request.sourcePath, request.outputDir, static_cast<std::uint32_t>(k - 1), count);
+        if (platform::sameFile(path, request.sourcePath)) return path;
+    }
+    return "";
 }
 
 void SplitWorker(SplitThreadArgs& args) {
@@ -107,6 +134,13 @@ void SplitWorker(SplitThreadArgs& args) {
 
     if (!platform::isDirectory(args.request.outputDir)) {
         args.prompt.showMessage("Please enter a valid output directory.", "", BOX_TASKMODAL);
+        return;
+    }
+    const std::string sourceSegment = SegmentThatIsSource(args.request, count);
+    if (!sourceSegment.empty()) {
+        Refuse(args.prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis the file being split.  Please "
+                                      "choose another output directory.",
+                                      sourceSegment.c_str()));
         return;
     }
     platform::File source = platform::File::openRead(args.request.sourcePath, platform::Share::Read);

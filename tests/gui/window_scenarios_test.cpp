@@ -2,6 +2,7 @@
 // windows, the files on disk and the boxes it shows: the refusals of bad input,
 // the live displays, real splits and joins with their questions, pause, cancel
 // and close, and the Help page.
+#include "core/job_step.h"
 #include "core/segment_name.h"
 #include "tests/gui/harness.h"
 #include "tests/support/test_support.h"
@@ -237,11 +238,13 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     EXPECT_EQ(w.text(SPLIT, IDC_PROGRESS) + "|" + Text(w.main), "50.0%|50% - Morvane");
     EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).rfind("Time Elapsed: ", 0), 0u);
     EXPECT_EQ(w.text(SPLIT, IDC_REMAINING).rfind("Estimated Time Remaining: ", 0), 0u);
-    EXPECT_EQ(FileSize(second), (2 << 20) - 1); // reserved, nothing copied
+    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), (2 << 20) - 1); // reserved aside, nothing copied
+    EXPECT_EQ(FileSize(second), 1);
     w.click(SPLIT, IDC_PAUSE);
     EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
     ASSERT_TRUE(idle(SPLIT));
     EXPECT_EQ(ReadFile(second), Bytes(bytes.begin() + (2 << 20), bytes.end()));
+    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), -1); // renamed over the old file
 
     // A split and a join held at once, each page with its own figures. The
     // join cancelled (Yes) stops and keeps its inputs; the split stays held.
@@ -256,14 +259,17 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     EXPECT_EQ(w.answer("Confirm Cancel:", IDYES), "Are you sure you want to cancel?");
     ASSERT_TRUE(idle(JOIN));
     EXPECT_EQ(w.text(JOIN, IDC_SOURCE), first);
-    EXPECT_EQ(FileSize(joined), (2 << 20) - 1);
+    // The old output stays whole; the cancelled one only under its temporary name.
+    EXPECT_EQ(FileSize(joined), 1);
+    EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX), (2 << 20) - 1);
     EXPECT_EQ(w.text(SPLIT, IDC_STATUS_BYTES) + "|" + w.text(SPLIT, IDC_STATUS_FILE), HELD + "|Paused");
 
     // Closed while the split is held, Yes: it stops there and the loop ends with 0.
     PostMessageA(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(w.answer("Exit:", IDYES), "Are you sure you want to exit?");
     EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; })); // the loop ends, with code 0
-    EXPECT_EQ(FileSize(second), (2 << 20) - 1);
+    EXPECT_EQ(FileSize(second), 2 << 20); // the earlier complete one, untouched
+    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), (2 << 20) - 1);
 }
 
 TEST_F(Scenario, HelpShowsTheSelectedTopicAndAboutItsPanel) {

@@ -4,6 +4,8 @@
 #   faults  a disk that fills, a directory that vanishes, a member removed, held
 #           or unreadable files: the exact message and exactly what stays on disk
 #   scale   a file over 4 GiB cut in two and joined back; a set of 301 segments
+#   safety  an interrupted split, a source reached through a link or named with
+#           a backslash, a source that is no file: nothing lost, no false set
 # Usage: cli_scenarios.sh [--wine] PROGRAM [HOLD_FILE_EXE] SECTION
 # Exit code 0 when every case passed, 1 when one failed, 77 (ctest's "skipped")
 # when a case cannot run here, with the reason: the tmpfs mounts and "nobody"
@@ -105,13 +107,16 @@ faults() {
     # The disk fills during a split: segment 1 fits, segment 2 cannot be filled.
     expect 1 "BETA: Write failure." split "$src" -o "$target" -n 3
     check "segment 1 stays complete" cmp -s <(head -c 1048576 "$src") "$small/source.bin.1_of_3"
-    check "segment 2 stays at its size less one, 3 is never written" \
-      test "$(size "$small/source.bin.2_of_3")" -eq 1048575 -a ! -e "$small/source.bin.3_of_3"
+    check "segment 2 stays under its temporary name at its size less one, 3 is never written" \
+      test "$(size "$small/source.bin.2_of_3.partial")" -eq 1048575 -a ! -e "$small/source.bin.2_of_3" -a \
+      ! -e "$small/source.bin.3_of_3"
+    expect 1 "" join "$small/source.bin.1_of_3" -o "$work/joined" # what is left is no set
     # The disk fills during a join: room at the check (1 MiB into 1.5), filled
     # while the program asks whether to replace the output.
     rm -f "$small"/*; echo old > "$small/part.bin"
     after 'head -c 1400000 /dev/zero >"$small/filler"' 1 "Write failure." join "$work/small-set/part.bin.1_of_2" -o "$target"
-    check "the output stays at its reserved length" test "$(size "$small/part.bin")" -eq 1048575
+    check "the old output stays, the new one under its temporary name at its reserved length" \
+      test "$(cat "$small/part.bin")" = old -a "$(size "$small/part.bin.partial")" -eq 1048575
     rm -f "$small"/*; expect 1 "Insufficient disk space for joined output file." join "$work/set/source.bin.2_of_2" -o "$target"
     check "a join larger than the free space writes nothing" test -z "$(ls "$small")"
   fi
@@ -125,8 +130,9 @@ faults() {
   # A member removed after discovery, before its copy.
   echo old > "$work/joined/source.bin"; cp "$work/set/source.bin.2_of_2" "$work/member2"
   after 'rm "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
-  check "the output keeps member 1, reserved at the total less one" \
-    cmp -s <(head -c 1572864 "$src"; head -c 1572863 /dev/zero) "$work/joined/source.bin"
+  check "the old output stays; the new one keeps member 1, reserved at the total less one" \
+    cmp -s <(head -c 1572864 "$src"; head -c 1572863 /dev/zero) "$work/joined/source.bin.partial"
+  check "under its temporary name" test "$(cat "$work/joined/source.bin")" = old
   mv "$work/member2" "$work/set/source.bin.2_of_2"
   if [ -n "$wine" ]; then # another program holds a member (taken after discovery), then the source
     after 'hold_file "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
@@ -178,12 +184,50 @@ scale() {
   # Member 1 removed after discovery: the output stays reserved beyond 2^32.
   echo old > "$big/joined/big.img" # (replaced: room for the join again)
   after 'rm "$big/parts/big.img.1_of_2"' 1 "$JOIN_OPEN" join "$big/parts/big.img.2_of_2" -o "$big/joined"
-  check "the output stays reserved at the total less one" test "$(size "$big/joined/big.img")" -eq $((total - 1))
+  check "the output stays reserved at the total less one, under its temporary name" \
+    test "$(size "$big/joined/big.img.partial")" -eq $((total - 1)) -a "$(cat "$big/joined/big.img")" = old
+}
+
+safety() {
+  local src="$work/link.bin"
+  head -c 9000 /dev/urandom > "$src"; cp "$src" "$work/link.copy"
+  # The source reached again through a segment's name: refused before anything is written.
+  ln -s "$src" "$work/link.bin.2_of_3"
+  expect 1 "The output file: $work/link.bin.2_of_3 is the file being split.  Please choose another output directory." \
+    split "$src" -n 3 --yes
+  rm "$work/link.bin.2_of_3"; ln "$src" "$work/link.bin.3_of_3"
+  expect 1 "The output file: $work/link.bin.3_of_3 is the file being split.  Please choose another output directory." \
+    split "$src" -n 3 --yes
+  check "the source is whole, and no segment was written" \
+    test -z "$(cmp "$src" "$work/link.copy")" -a ! -e "$work/link.bin.1_of_3" -a ! -e "$work/link.bin.1_of_3.partial"
+  rm "$work/link.bin.3_of_3"
+  # A backslash is a name character on POSIX: the name keeps all of it.
+  mkdir -p "$work/back"; cp "$src" "$work/back/back\\slash.bin"
+  expect 0 "" split "$work/back/back\\slash.bin" -n 2 -o "$work/back"
+  check "its segments keep the whole name" test -f "$work/back/back\\slash.bin.1_of_2" -a -f "$work/back/back\\slash.bin.2_of_2"
+  # A pipe as the source: refused at once, not waited on.
+  mkfifo "$work/pipe.bin"
+  runner="timeout 10" expect 1 "The file: $work/pipe.bin is not a regular file (a pipe, a device, or a file whose size cannot be read).  Please choose a file to split." \
+    split "$work/pipe.bin" -n 2
+  expect 1 "The file: /proc/self/status is not a regular file (a pipe, a device, or a file whose size cannot be read).  Please choose a file to split." \
+    split /proc/self/status -n 2 -o "$work"
+  # Ctrl-C while segment 2 is being written: segment 1 is complete, segment 2's
+  # bytes stay under its temporary name, and what is left does not join.
+  local big="$work/big.bin"; truncate -s 1G "$big"; printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none
+  "$program" split "$big" -n 2 </dev/null >"$work/out" 2>"$work/err" & pid=$!
+  for _ in $(seq 2000); do [ -e "$big.2_of_2.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.005; done
+  kill -INT "$pid"; wait "$pid"; code=$?
+  verdict 130 "" "Ctrl-C during segment 2"
+  check "segment 1 complete, segment 2 only under its temporary name" \
+    test "$(size "$big.1_of_2")" -eq $((1 << 29)) -a ! -e "$big.2_of_2" -a -e "$big.2_of_2.partial"
+  expect 1 "" join "$big.1_of_2" -o "$work/back"
+  check "and the join wrote nothing" test ! -e "$work/back/big.bin" -a ! -e "$work/back/big.bin.partial"
 }
 
 case "$section" in
   basic | faults | scale) "$section" ;;
-  *) echo "unknown section \"$section\" (basic, faults or scale)"; exit 2 ;;
+  safety) [ -z "$wine" ] || { echo "links, pipes and Ctrl-C are the POSIX build's cases"; exit 2; }; safety ;;
+  *) echo "unknown section \"$section\" (basic, faults, scale or safety)"; exit 2 ;;
 esac
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ] || exit 1

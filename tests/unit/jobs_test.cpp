@@ -1,6 +1,7 @@
 // Split and join jobs on real files through their workers: round trips, the
 // overwrite question, the join's refusals, pause, resume and cancel.
 #include "core/format_text.h"
+#include "core/job_step.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
 #include "split/split_engine.h"
@@ -171,10 +172,6 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
     EXPECT_TRUE(ReadFile(joined) == expected);
 }
 
-// Paused from its overwrite question, a job holds before the first block of
-// that file: neither its counters nor the file move, and Cancel answered No
-// keeps it held. Then it is resumed (and Cancel answered No lets it run on)
-// and completes, or it is cancelled and leaves what it wrote and the reserved file.
 TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
 #ifdef _WIN32
     GTEST_SKIP() << "the worker's open source cannot be truncated by another handle on Windows";
@@ -187,6 +184,11 @@ TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
     EXPECT_FALSE(progress.finished);
 }
 
+// Paused from its overwrite question, a job holds before the first block of
+// that file: neither its counters nor the file move, and Cancel answered No
+// keeps it held. Then it is resumed (and Cancel answered No lets it run on)
+// and completes, or it is cancelled and leaves what it wrote, the reserved
+// file under its temporary name and the old file under the final name untouched.
 TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
     const std::size_t MIB = 1 << 20;
     for (const int run : { 0, 1, 2, 3 }) {
@@ -194,9 +196,9 @@ TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
         SCOPED_TRACE(run);
         Plan("big.bin", 4 * MIB, 4);
         if (isJoin) SplitWorker(splitArgs);
-        const std::string reserved = isJoin ? joined : Segment(1);
+        const std::string replaced = isJoin ? joined : Segment(1), reserved = replaced + PARTIAL_SUFFIX;
         const std::size_t size = isJoin ? 4 * MIB - 1 : MIB - 1; // the file is reserved one byte short
-        WriteFile(reserved, OLD);
+        WriteFile(replaced, OLD);
         prompt = {};
         std::atomic<bool> asked { false }, ended { false };
         prompt.onAsk = [&] { TogglePause(control, nullptr), asked = true; };
@@ -232,8 +234,9 @@ TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
         EXPECT_EQ(prompt.messages, cancel ? Texts {} : Texts { isJoin ? JOIN_DONE : SPLIT_DONE });
         EXPECT_TRUE(ReadFile(Segment(0)) == Slice(0, MIB));
         EXPECT_EQ(FileSize(Segment(2)), cancel && !isJoin ? -1 : std::int64_t(MIB));
-        const Bytes expected = cancel ? Bytes(size, 0) : Slice(isJoin ? 0 : MIB, isJoin ? 4 * MIB : MIB);
-        EXPECT_TRUE(ReadFile(reserved) == expected);
+        const Bytes complete = Slice(isJoin ? 0 : MIB, isJoin ? 4 * MIB : MIB);
+        EXPECT_TRUE(ReadFile(replaced) == (cancel ? OLD : complete));
+        EXPECT_EQ(FileSize(reserved), cancel ? std::int64_t(size) : -1);
     }
 }
 
