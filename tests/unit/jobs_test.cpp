@@ -89,7 +89,10 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
         // and a Yes To All of one job does not carry over to the next.
         prompt = ScriptedPrompt({ ANSWER_YES_TO_ALL });
         join.sourcePath = out + sep + names[names.size() / 2];
+        WriteFile(joined + PARTIAL_SUFFIX, OLD); // a file of the temporary name is never replaced
         JoinWorker(joinArgs);
+        EXPECT_TRUE(ReadFile(joined + PARTIAL_SUFFIX) == OLD);
+        EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX + "2"), -1); // the one used instead took its name
         EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
         EXPECT_EQ(prompt.questions, &r == rows ? Texts {} : Texts { joined });
         EXPECT_TRUE(ReadFile(joined) == source);
