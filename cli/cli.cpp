@@ -1,11 +1,16 @@
 // morvane-cli's entry and its split and join commands: see cli.h.
 #include "cli/cli.h"
 
+#include "core/display_format.h"
+#include "core/format_text.h"
 #include "core/input_check.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
 #include "platform/platform.h"
 #include "split/split_engine.h"
+
+#include <cerrno>
+#include <cstring>
 
 #ifndef MORVANE_VERSION
 #define MORVANE_VERSION "0"
@@ -18,23 +23,37 @@ int Fail(CliIo& io, const std::string& text, int code) {
     return code;
 }
 
-int RunCli(const std::vector<std::string>& args, CliIo& io) {
-    CliOptions options;
-    const std::string problem = ParseCliOptions(args, options);
-    if (!problem.empty()) return Fail(io, problem + " (see morvane-cli --help)", 2);
-    if (options.help) {
-        std::fputs(CLI_USAGE, io.out);
-        return 0;
-    }
-    if (options.version) {
-        std::fprintf(io.out, "morvane-cli %s\n", MORVANE_VERSION);
-        return 0;
-    }
+// A usage error: what is wrong, where to read more, exit code 2.
+static int Usage(CliIo& io, const std::string& problem) {
+    return Fail(io, problem + " (see morvane-cli --help)", 2);
+}
+
+static int RunCommand(const CliOptions& options, CliIo& io) {
     if (options.command == "split") return SplitCommand(options, io);
     if (options.command == "join") return JoinCommand(options, io);
     if (options.command == "info") return InfoCommand(options, io);
     if (options.command == "sums") return SumsCommand(options, io);
     return VerifyCommand(options, io);
+}
+
+int RunCli(const std::vector<std::string>& args, CliIo& io) {
+    platform::clearLastError(); // a reason from before this run explains none of its failures
+    CliOptions options;
+    const std::string problem = ParseCliOptions(args, options);
+    if (!problem.empty()) return Usage(io, problem);
+    int code = 0;
+    if (options.help)
+        std::fputs(CliUsage(options.command).c_str(), io.out);
+    else if (options.version)
+        std::fprintf(io.out, "morvane-cli %s\n", MORVANE_VERSION);
+    else
+        code = RunCommand(options, io);
+    // Output that never arrived (a full disk, a closed pipe) is a failure,
+    // whatever the command thought of its work.
+    errno = 0;
+    if (std::fflush(io.out) == 0 && !std::ferror(io.out)) return code;
+    Fail(io, WithReason("Write failure on standard output.", errno ? std::strerror(errno) : ""));
+    return code == 0 ? 1 : code;
 }
 
 // The directory a file lies in, as a directory path ("." for a bare name).
@@ -49,8 +68,36 @@ static std::string DirectoryOf(const std::string& path) {
 // has been shown).
 static int JobResult(CliIo& io, const JobProgress& progress) {
     if (progress.finished) return 0;
-    if (CliInterrupted()) return Fail(io, "interrupted; what was written stays on disk", 130);
+    if (CliInterrupted())
+        return Fail(io, "interrupted; what was written stays on disk (the unfinished file as NAME.partial)", 130);
     return 1;
+}
+
+// The first segment of a split into `count` that exists already, or empty.
+// One listing of the output directory, not one query per segment: a plan may
+// have four billion of them.
+static std::string FirstExistingSegment(const SplitRequest& request, std::uint32_t count) {
+    const std::string firstPath = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
+    const SegmentPathParts first(firstPath);
+    const std::string stem = first.name + first.extension + "."; // the name before the number
+    const std::string tail = "_of_" + std::to_string(count);
+    const std::size_t digits = DecimalDigits(count);
+    std::vector<std::string> names;
+    platform::listMatching(firstPath.substr(0, firstPath.size() - first.suffix.size()) + ".*", names);
+    std::uint64_t lowest = 0;
+    for (const std::string& name : names) {
+        if (name.size() != stem.size() + digits + tail.size() ||
+            !platform::sameName(name.substr(0, stem.size()), stem) ||
+            !platform::sameName(name.substr(stem.size() + digits), tail))
+            continue;
+        const std::string number = name.substr(stem.size(), digits);
+        if (number.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::uint64_t k = std::stoull(number);
+        if (k >= 1 && k <= count && (lowest == 0 || k < lowest)) lowest = k;
+    }
+    if (lowest == 0) return "";
+    return ComposeSegmentPath(request.sourcePath, request.outputDir, static_cast<std::uint32_t>(lowest - 1),
+                              count);
 }
 
 int SplitCommand(const CliOptions& options, CliIo& io) {
@@ -70,6 +117,11 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     SplitRequest request;
     const std::string problem = CheckSplitInput(input, request);
     if (!problem.empty()) return Fail(io, problem);
+    // The plan check would take a size beyond 64 bits for no size at all.
+    std::int64_t segmentSize = 0;
+    if (request.mode == SplitMode::CustomSize &&
+        !CustomSizeToBytes(request.customSize, request.sizeUnit, segmentSize))
+        return Fail(io, "A segment size of " + *options.size + " is larger than any file can be.");
     TerminalPrompt prompt(io, options.overwrite);
     std::string question = TEXT_SOURCE_IS_SEGMENT; // one line on a terminal
     question.replace(question.find("\r\n"), 2, "  ");
@@ -77,7 +129,20 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
         return Fail(io, "not splitting a segment; stopped");
 
     SplitPlan plan;
+    platform::clearLastError(); // the plan check's messages carry the reasons of its own failures
     if (!PrepareSplitPlan(request, plan, prompt)) return 1;
+    if (options.overwrite == Overwrite::No) { // all names are free, or nothing is written
+        const std::string existing = FirstExistingSegment(request, plan.segmentCount());
+        if (!existing.empty()) return Fail(io, "not overwriting " + existing + "; nothing written");
+    }
+    // As the join does: when the volume cannot be asked, a lack of space shows
+    // as a write failure.
+    std::uint64_t available = 0;
+    if (!platform::freeBytesAvailable(request.outputDir, available))
+        platform::clearLastError();
+    else if (available < static_cast<std::uint64_t>(plan.sourceSize))
+        return Fail(io, "Insufficient disk space for the split files: " +
+                            FormatThousands(static_cast<std::uint64_t>(plan.sourceSize)) + " bytes needed.");
     JobControl control;
     JobProgress progress;
     SplitThreadArgs args { request, plan, control, progress, prompt };
@@ -90,14 +155,41 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
     request.sourcePath = options.operand;
     request.outputDir = options.outputDir.value_or(DirectoryOf(request.sourcePath));
     const SegmentPathParts segment(request.sourcePath);
-    request.outputFileName = options.outputName.value_or(segment.name + segment.extension);
+    request.outputFileName = segment.name + segment.extension;
+    request.toStandardOutput = options.outputName == "-";
+    if (request.toStandardOutput && options.outputDir)
+        return Usage(io, "-O - writes to standard output, where -o has no place");
+    if (options.outputName && !request.toStandardOutput) { // a name, or a path that says the directory too
+        PathParts named;
+        detail::SplitPathText(*options.outputName, platform::isLeadByte, named);
+        const std::string directory = named.drive + named.directory;
+        if (directory.empty()) {
+            request.outputFileName = *options.outputName;
+        } else if (options.outputDir) {
+            return Usage(io, "-O " + *options.outputName + " holds a directory, and so does -o");
+        } else {
+            request.outputDir = directory;
+            request.outputFileName = named.name + named.extension;
+        }
+    }
     const std::string problem = CheckJoinInput(request);
     if (!problem.empty()) return Fail(io, problem);
+    const SegmentSet set = DiscoverSegments(request.sourcePath);
+    const std::string refusal = SetRefusalNamingMissing(set, ExamineSet(set));
+    if (!refusal.empty()) return Fail(io, refusal);
+    const std::string outputPath = JoinOutputPath(request);
+    if (!request.toStandardOutput && platform::isDirectory(outputPath))
+        return Fail(io, "The output " + outputPath +
+                            " is a directory: -O names the joined file, -o its directory.");
 
     TerminalPrompt prompt(io, options.overwrite);
     JobControl control;
     JobProgress progress;
     JoinThreadArgs args { request, control, progress, prompt };
+    // With the joined bytes on standard output, every message goes to stderr.
+    std::FILE* const out = io.out;
+    if (request.toStandardOutput) io.out = io.err;
     RunJob(io, control, progress, prompt, [&] { JoinWorker(args); });
+    io.out = out;
     return JobResult(io, progress);
 }

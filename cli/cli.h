@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/terminal.h"
+#include "join/join_engine.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ int JoinCommand(const CliOptions& options, CliIo& io);
 int InfoCommand(const CliOptions& options, CliIo& io);
 int SumsCommand(const CliOptions& options, CliIo& io);
 int VerifyCommand(const CliOptions& options, CliIo& io);
+
+// Why a join of the set would not give the original file back, as the join
+// says it, with the missing numbers named (a bounded list of ranges: N may be
+// two billion); empty when the join may start.
+std::string SetRefusalNamingMissing(const SegmentSet& set, const SetReport& report);
 
 // Prints "morvane-cli: <text>" (one line) on stderr and gives `code`.
 int Fail(CliIo& io, const std::string& text, int code = 1);

@@ -1,95 +1,167 @@
 // The command line of morvane-cli: see options.h.
 #include "cli/options.h"
 
-#include "split/size_text.h"
+#include "core/format_text.h"
 
-#include <cstdlib>
+#include <algorithm>
 
-const char* const CLI_USAGE =
-    "Usage:\n"
-    "  morvane-cli split SOURCE [-o DIR] (-n COUNT | -s SIZE)   cut SOURCE into numbered segments\n"
-    "  morvane-cli join SEGMENT [-o DIR] [-O NAME]               join the set SEGMENT belongs to\n"
-    "  morvane-cli info SEGMENT                                  show the set as discovery sees it\n"
-    "  morvane-cli sums SEGMENT                                  SHA-256 of each member and of the joined "
-    "file\n"
-    "  morvane-cli verify SEGMENT (--sha256 HEX | --sums FILE)   check the joined stream without writing it\n"
-    "\n"
-    "Options:\n"
-    "  -o DIR        output directory (default: the directory of SOURCE or SEGMENT)\n"
-    "  -n COUNT      number of segments (at least 2)\n"
-    "  -s SIZE       size of each segment: a number with an optional unit B, K, M or G\n"
-    "                (powers of 1,024), e.g. 700M or 1.5G\n"
-    "  -O NAME       name of the joined file (default: the name the segments came from)\n"
-    "  --yes         replace existing files without asking\n"
-    "  --no-clobber  never replace an existing file (stop instead)\n"
-    "  --sha256 HEX  the expected SHA-256 of the joined file\n"
-    "  --sums FILE   a listing as `sums` prints it, to name the member that differs\n"
-    "  --help        show this help\n"
-    "  --version     show the version\n"
-    "\n"
-    "Without --yes or --no-clobber an existing file is asked about: y = yes, a = yes to all, n = no.\n"
-    "Ctrl-C stops at the next block and keeps what was written (exit code 130).\n"
-    "Exit codes: 0 success, 1 failure, 2 bad usage.\n";
+namespace {
+
+// The commands, as bits, so that each option can say which commands take it.
+enum : unsigned { SPLIT = 1, JOIN = 2, INFO = 4, SUMS = 8, VERIFY = 16 };
+
+struct CommandEntry {
+    const char* name;
+    unsigned bit;
+    const char* synopsis; // after "morvane-cli "
+    const char* purpose;
+};
+const CommandEntry COMMANDS[] = {
+    { "split", SPLIT, "split SOURCE [-o DIR] (-n COUNT | -s SIZE)", "cut SOURCE into numbered segments" },
+    { "join", JOIN, "join SEGMENT [-o DIR] [-O NAME]", "join the set SEGMENT belongs to" },
+    { "info", INFO, "info SEGMENT", "show the set as discovery sees it" },
+    { "sums", SUMS, "sums SEGMENT", "SHA-256 of each member and of the joined file" },
+    { "verify", VERIFY, "verify SEGMENT (--sha256 HEX | --sums FILE)",
+      "check the joined stream without writing it" },
+};
+
+// An option and the commands that take it; `into` receives its value (none
+// for a switch). Help lines after the first are indented under it.
+struct OptionEntry {
+    const char* name;
+    const char* value;
+    unsigned commands;
+    std::optional<std::string> CliOptions::*into;
+    const char* help;
+};
+const OptionEntry OPTIONS[] = {
+    { "-o", "DIR", SPLIT | JOIN, &CliOptions::outputDir,
+      "output directory (default: the directory of SOURCE or SEGMENT)" },
+    { "-n", "COUNT", SPLIT, &CliOptions::count, "number of segments (at least 2)" },
+    { "-s", "SIZE", SPLIT, &CliOptions::size,
+      "size of each segment: a number with an optional unit B, K, M or G\n"
+      "(powers of 1,024), e.g. 700M or 1.5G" },
+    { "-O", "NAME", JOIN, &CliOptions::outputName,
+      "name of the joined file (default: the name the segments came from),\n"
+      "or its path (then without -o); - writes it to standard output" },
+    { "--sha256", "HEX", VERIFY, &CliOptions::sha256,
+      "the expected SHA-256 of the joined file (64 hex digits)" },
+    { "--sums", "FILE", VERIFY, &CliOptions::sumsFile,
+      "a listing as `sums` prints it, to name the member that differs" },
+    { "--yes", nullptr, SPLIT | JOIN, nullptr, "replace existing files without asking" },
+    { "--no-clobber", nullptr, SPLIT | JOIN, nullptr,
+      "never replace an existing file (stop before writing)" },
+};
+
+const CommandEntry* FindCommand(const std::string& name) {
+    for (const CommandEntry& command : COMMANDS)
+        if (name == command.name) return &command;
+    return nullptr;
+}
+
+// "split", "split and join", ...
+std::string CommandNames(unsigned bits) {
+    std::string names;
+    for (const CommandEntry& command : COMMANDS)
+        if (bits & command.bit) names += (names.empty() ? "" : " and ") + std::string(command.name);
+    return names;
+}
+
+void AppendOption(std::string& text, const std::string& option, std::string help) {
+    const std::string indent = "\n                ";
+    for (std::size_t line = help.find('\n'); line != std::string::npos; line = help.find('\n', line + indent.size()))
+        help.replace(line, 1, indent);
+    appendFormat(text, "  %-13s %s\n", option.c_str(), help.c_str());
+}
+
+} // namespace
+
+std::string CliUsage(const std::string& name) {
+    const CommandEntry* command = FindCommand(name);
+    std::string text =
+        command ? "Usage: morvane-cli " + std::string(command->synopsis) + "\n" + command->purpose + "\n"
+                : "Usage:\n";
+    if (!command) {
+        for (const CommandEntry& c : COMMANDS)
+            appendFormat(text, "  morvane-cli %-44s %s\n", c.synopsis, c.purpose);
+        appendFormat(text, "  morvane-cli %-44s %s\n", "COMMAND --help", "the help of one command");
+    }
+    text += "\nOptions:\n";
+    for (const OptionEntry& option : OPTIONS)
+        if (!command || (option.commands & command->bit))
+            AppendOption(text, option.value ? std::string(option.name) + " " + option.value : option.name,
+                         option.help);
+    AppendOption(text, "--help", "show this help");
+    if (!command) AppendOption(text, "--version", "show the version");
+    AppendOption(text, "--",
+                 "the end of the options: what follows is an operand even when it\n"
+                 "starts with - (morvane-cli split -n 2 -- -n.avi)");
+    text += "\n";
+    if (!command || (command->bit & (SPLIT | JOIN)))
+        text += "Without --yes or --no-clobber an existing file is asked about: y = yes, a = yes to all, n = "
+                "no.\n"
+                "Ctrl-C stops at the next block; the file being written stays as NAME.partial (exit code 130).\n";
+    text += "Exit codes: 0 success, 1 failure, 2 bad usage.\n";
+    return text;
+}
 
 std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& options) {
-    static const char* const commands[] = { "split", "join", "info", "verify", "sums" };
+    std::vector<const OptionEntry*> given;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::optional<std::string>& into) -> std::string {
-            if (i + 1 >= args.size()) return "option " + arg + " needs a value";
-            into = args[++i];
-            return "";
-        };
-        std::string problem;
-        if (arg == "--help" || arg == "-h") {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (optionsEnded || arg.size() < 2 || arg[0] != '-') { // "-" alone is an operand
+            if (options.command.empty()) {
+                if (!FindCommand(arg)) return "unknown command " + arg;
+                options.command = arg;
+            } else if (options.operand.empty()) {
+                options.operand = arg;
+            } else {
+                return "unexpected argument " + arg;
+            }
+        } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
-        } else if (arg == "-o") {
-            problem = value(options.outputDir);
-        } else if (arg == "-O") {
-            problem = value(options.outputName);
-        } else if (arg == "-n") {
-            problem = value(options.count);
-        } else if (arg == "-s") {
-            problem = value(options.size);
-        } else if (arg == "--sha256") {
-            problem = value(options.sha256);
-        } else if (arg == "--sums") {
-            problem = value(options.sumsFile);
-        } else if (arg == "--yes") {
-            options.overwrite = Overwrite::Yes;
-        } else if (arg == "--no-clobber") {
-            options.overwrite = Overwrite::No;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            problem = "unknown option " + arg;
-        } else if (options.command.empty()) {
-            bool known = false;
-            for (const char* command : commands) known = known || arg == command;
-            if (!known) return "unknown command " + arg;
-            options.command = arg;
-        } else if (options.operand.empty()) {
-            options.operand = arg;
         } else {
-            problem = "unexpected argument " + arg;
+            const OptionEntry* option = nullptr;
+            for (const OptionEntry& entry : OPTIONS)
+                if (arg == entry.name) option = &entry;
+            if (!option) return "unknown option " + arg;
+            if (option->into) {
+                if (i + 1 >= args.size()) return "option " + arg + " needs a value";
+                options.*(option->into) = args[++i];
+            } else if (arg == "--yes") {
+                options.overwrite = Overwrite::Yes;
+            } else {
+                options.overwrite = Overwrite::No;
+            }
+            given.push_back(option);
         }
-        if (!problem.empty()) return problem;
     }
     if (options.help || options.version) return "";
     if (options.command.empty()) return "no command given";
     if (options.operand.empty())
         return options.command == "split" ? "split needs a SOURCE file"
                                           : options.command + " needs a SEGMENT";
-    const bool split = options.command == "split";
-    if (split && options.count.has_value() == options.size.has_value())
+    const unsigned command = FindCommand(options.command)->bit;
+    for (const OptionEntry* option : given)
+        if (!(option->commands & command))
+            return option->name + std::string(" belongs to ") + CommandNames(option->commands);
+    const auto isGiven = [&](const char* name) {
+        return std::any_of(given.begin(), given.end(),
+                           [&](const OptionEntry* o) { return o->name == std::string(name); });
+    };
+    if (isGiven("--yes") && isGiven("--no-clobber")) return "--yes and --no-clobber exclude each other";
+    if (command == SPLIT && options.count.has_value() == options.size.has_value())
         return "split needs one of -n COUNT or -s SIZE";
-    if (!split && (options.count || options.size)) return "-n and -s belong to split";
-    if (options.outputName && options.command != "join") return "-O belongs to join";
-    if (options.outputDir && !split && options.command != "join") return "-o belongs to split and join";
-    if ((options.sha256 || options.sumsFile) && options.command != "verify")
-        return "--sha256 and --sums belong to verify";
-    if (options.command == "verify" && !options.sha256 && !options.sumsFile)
+    if (command == VERIFY && !options.sha256 && !options.sumsFile)
         return "verify needs --sha256 HEX or --sums FILE";
+    if (options.sha256 && (options.sha256->size() != 64 ||
+                           options.sha256->find_first_not_of("0123456789abcdefABCDEF") != std::string::npos))
+        return "--sha256 needs 64 hexadecimal digits";
     return "";
 }
 

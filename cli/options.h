@@ -21,12 +21,13 @@ struct CliOptions {
     std::optional<std::string> sha256;     // --sha256
     std::optional<std::string> sumsFile;   // --sums
     Overwrite overwrite = Overwrite::Ask;  // --yes, --no-clobber
-    bool help = false;
+    bool help = false;                     // with a command: that command's help
     bool version = false;
 };
 
 // Reads the arguments after the program name. Gives an empty text when they
-// make sense, else what is wrong with them (a usage error).
+// make sense, else what is wrong with them (a usage error). After "--" every
+// argument is the command or an operand, even one that starts with "-".
 std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& options);
 
 // A number of files: decimal digits only, at most 4,294,967,295.
@@ -41,4 +42,5 @@ struct ParsedSize {
 };
 ParsedSize ParseSegmentSize(const std::string& text);
 
-extern const char* const CLI_USAGE;
+// The help text: of one command, or of all of them when `command` is empty.
+std::string CliUsage(const std::string& command);

@@ -9,23 +9,60 @@
 #include "join/join_engine.h"
 #include "platform/platform.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
 
 namespace {
 
-// The last component of a path written with either separator.
+// The last component of a path, by the path rules of this system (on POSIX a
+// backslash is part of a name).
 std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    PathParts parts;
+    return detail::SplitPathText(path, platform::isLeadByte, parts) ? parts.name + parts.extension : path;
 }
 
 std::string Lower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+// One line of a listing in sha256sum's format: the hash, two spaces, the name.
+// A name with a line break (or, where `\` separates nothing, a backslash) is
+// escaped as GNU sha256sum escapes it: a `\` opens the line, and the name has
+// \n, \r and \\ for those characters.
+std::string ListingLine(const std::string& hash, const std::string& name) {
+    if (name.find_first_of(platform::WINDOWS_PATHS ? "\n\r" : "\n\r\\") == std::string::npos)
+        return hash + "  " + name + "\n";
+    std::string line = "\\" + hash + "  ";
+    for (char c : name)
+        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\\' ? "\\\\" : std::string(1, c);
+    return line + "\n";
+}
+
+// Reads a listing line back into its hash (lower case) and name; false when
+// it is no such line.
+bool ReadListingLine(std::string line, std::string& hash, std::string& name) {
+    const bool escaped = !line.empty() && line[0] == '\\';
+    if (escaped) line.erase(0, 1);
+    if (line.size() < 67 || line.find_first_not_of("0123456789abcdefABCDEF") != 64 || line[64] != ' ' ||
+        (line[65] != ' ' && line[65] != '*'))
+        return false;
+    hash = Lower(line.substr(0, 64));
+    name.clear();
+    for (std::size_t i = 66; i < line.size(); ++i) {
+        if (!escaped || line[i] != '\\') {
+            name += line[i];
+            continue;
+        }
+        const char next = ++i < line.size() ? line[i] : '\0';
+        if (next != 'n' && next != 'r' && next != '\\') return false;
+        name += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+    }
+    return true;
 }
 
 struct SetHashes {
@@ -42,12 +79,14 @@ int HashSet(CliIo& io, const SetReport& report, SetHashes& hashes) {
     for (const SetMember& member : report.members) {
         platform::File file = platform::File::openRead(member.path, platform::Share::Read);
         std::int64_t size = 0;
-        if (!file.valid() || !file.size(size)) return Fail(io, "Failed to open input file: " + member.path);
+        if (!file.valid() || !file.size(size))
+            return Fail(io, WithSystemReason("Failed to open input file: " + member.path));
         Sha256 hash;
         for (std::int64_t done = 0; done < size;) {
             if (CliInterrupted()) return Fail(io, "interrupted", 130);
             const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(BLOCK, size - done));
-            if (!file.read(buffer.get(), step)) return Fail(io, "Read failure: " + member.path);
+            if (!file.read(buffer.get(), step))
+                return Fail(io, WithSystemReason("Read failure: " + member.path));
             hash.update(buffer.get(), step);
             joined.update(buffer.get(), step);
             done += step;
@@ -67,20 +106,33 @@ int CheckedSet(const CliOptions& options, CliIo& io, SetReport& report, std::str
     sourceName = segment.name + segment.extension;
     const SegmentSet set = DiscoverSegments(options.operand);
     report = ExamineSet(set);
-    const std::string refusal = SetRefusal(set, report);
+    const std::string refusal = SetRefusalNamingMissing(set, report);
     return refusal.empty() ? 0 : Fail(io, refusal);
 }
 
-std::string Ranges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges) {
+// "2, 5-9": the first `limit` ranges, then how many more there are.
+std::string Ranges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges,
+                   std::size_t limit = SIZE_MAX) {
     std::string text;
-    for (const auto& [first, last] : ranges) {
+    for (std::size_t i = 0; i < ranges.size() && i < limit; ++i) {
+        const auto [first, last] = ranges[i];
         if (!text.empty()) text += ", ";
         text += first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
     }
+    if (ranges.size() > limit) text += " and " + std::to_string(ranges.size() - limit) + " more ranges";
     return text.empty() ? "none" : text;
 }
 
 } // namespace
+
+std::string SetRefusalNamingMissing(const SegmentSet& set, const SetReport& report) {
+    const std::string refusal = SetRefusal(set, report);
+    if (refusal != TEXT_SEGMENTS_MISSING) return refusal;
+    std::int64_t missing = 0;
+    for (const auto& [first, last] : report.missing) missing += std::int64_t { last } - first + 1;
+    return refusal + "Missing numbers: " + Ranges(report.missing, 10) + " (" + std::to_string(missing) +
+           " of " + std::to_string(report.count) + ").";
+}
 
 int InfoCommand(const CliOptions& options, CliIo& io) {
     if (!platform::pathExists(options.operand)) return Fail(io, "The specified input file does not exist.");
@@ -104,7 +156,7 @@ int InfoCommand(const CliOptions& options, CliIo& io) {
     for (const auto& [first, second] : report.duplicates)
         std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, first.path.c_str(),
                      second.path.c_str());
-    const std::string refusal = SetRefusal(set, report);
+    const std::string refusal = SetRefusalNamingMissing(set, report);
     if (refusal.empty()) {
         std::fprintf(out, "join: would start\n");
         return 0;
@@ -119,10 +171,11 @@ int SumsCommand(const CliOptions& options, CliIo& io) {
     if (const int code = CheckedSet(options, io, report, sourceName)) return code;
     SetHashes hashes;
     if (const int code = HashSet(io, report, hashes)) return code;
-    // sha256sum's format: the hash, two spaces, the name.
     for (std::size_t i = 0; i < report.members.size(); ++i)
-        std::fprintf(io.out, "%s  %s\n", hashes.members[i].c_str(), report.members[i].path.c_str());
-    std::fprintf(io.out, "%s  %s\n", hashes.joined.c_str(), sourceName.c_str());
+        std::fputs(ListingLine(hashes.members[i], report.members[i].path).c_str(), io.out);
+    // The joined file where a join writes it by default, beside the members:
+    // so that the listing checks from where it was written, before and after.
+    std::fputs(ListingLine(hashes.joined, SegmentPathParts(options.operand).path()).c_str(), io.out);
     return 0;
 }
 
@@ -130,18 +183,20 @@ int VerifyCommand(const CliOptions& options, CliIo& io) {
     // The listing first: a malformed one is reported before any reading.
     std::map<std::string, std::string> listed; // file name -> hash
     if (options.sumsFile) {
+        errno = 0;
         std::ifstream listing(*options.sumsFile);
-        if (!listing) return Fail(io, "cannot read " + *options.sumsFile);
+        if (!listing)
+            return Fail(io,
+                        WithReason("cannot read " + *options.sumsFile, errno ? std::strerror(errno) : ""));
         std::string line;
         for (int number = 1; std::getline(listing, line); ++number) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty()) continue;
-            const bool hexPart =
-                line.size() > 66 && line.find_first_not_of("0123456789abcdefABCDEF") == 64 && line[64] == ' ';
-            if (!hexPart || (line[65] != ' ' && line[65] != '*'))
+            std::string hash, name;
+            if (!ReadListingLine(line, hash, name))
                 return Fail(io, formatted("%s: line %d is not a SHA-256 listing line",
                                           options.sumsFile->c_str(), number));
-            listed[BaseName(line.substr(66))] = Lower(line.substr(0, 64));
+            listed[BaseName(name)] = hash;
         }
     }
     SetReport report;

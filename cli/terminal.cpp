@@ -3,6 +3,7 @@
 
 #include "core/display_format.h"
 #include "core/format_text.h"
+#include "platform/platform.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,7 +26,6 @@ void InterruptCli() {
 
 bool CliInterrupted() { return interrupted; }
 
-
 void WatchJobForInterrupt(JobControl* control) {
     std::lock_guard lock(watchedMutex);
     watched = control;
@@ -46,11 +46,21 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
+std::string WithReason(const std::string& text, const std::string& reason) {
+    return reason.empty() ? text : text + " (" + reason + ")";
+}
+
+std::string WithSystemReason(const std::string& text) {
+    const std::string reason = platform::lastErrorText();
+    platform::clearLastError();
+    return WithReason(text, reason);
+}
+
 int TerminalPrompt::showMessage(const std::string& text, const std::string&, unsigned flags) {
     std::lock_guard lock(io_.errMutex);
     if (flags & BOX_TASKMODAL) {
         if (io_.errIsTerminal) std::fputs("\r\033[K", io_.err);
-        std::fprintf(io_.err, "morvane-cli: %s\n", OneLine(text).c_str());
+        std::fprintf(io_.err, "morvane-cli: %s\n", OneLine(WithSystemReason(text)).c_str());
         std::fflush(io_.err);
     } else {
         if (io_.errIsTerminal) {

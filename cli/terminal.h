@@ -34,11 +34,20 @@ void WatchJobForInterrupt(JobControl* control); // nullptr: no job
 // The text of a message as one line: line breaks become single spaces.
 std::string OneLine(const std::string& text);
 
+// `text`, and the reason in brackets after it unless it is empty.
+std::string WithReason(const std::string& text, const std::string& reason);
+
+// `text` followed by the system's reason for the failed call behind it, when
+// this thread recorded one: "BETA: Write failure. (No space left on device)".
+// The reason is used up, so that it never explains a later message. Whoever
+// goes on after a failed call clears the record (platform::clearLastError).
+std::string WithSystemReason(const std::string& text);
+
 // Messages and questions on the terminal. Errors (task-modal boxes) go to
-// stderr as "morvane-cli: <text>", other messages to stdout. The overwrite
-// question follows --yes / --no-clobber, else asks on stderr and reads a line:
-// y = yes, a = yes to all, anything else (and the end of input, and Ctrl-C)
-// = no.
+// stderr as "morvane-cli: <text>" with the system's reason, other messages to
+// stdout. The overwrite question follows --yes / --no-clobber, else asks on
+// stderr and reads a line: y = yes, a = yes to all, anything else (and the end
+// of input, and Ctrl-C) = no.
 class TerminalPrompt final : public UserPrompt {
 public:
     TerminalPrompt(CliIo& io, Overwrite mode) : io_(io), mode_(mode) {}

@@ -126,4 +126,8 @@ bool isLeadByte(unsigned char byte);
 std::int64_t counterNow();
 std::int64_t counterFrequency();
 
+// Forgets this thread's last failure, so that lastErrorText() is empty until
+// the next failed call: for a caller that goes on after a failure it accepts.
+void clearLastError();
+
 } // namespace platform

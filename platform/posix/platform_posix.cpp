@@ -217,4 +217,6 @@ std::int64_t counterNow() {
 
 std::int64_t counterFrequency() { return 1000000000; }
 
+void clearLastError() { lastError = 0; }
+
 } // namespace platform

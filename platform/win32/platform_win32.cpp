@@ -205,4 +205,6 @@ std::int64_t counterFrequency() {
     return frequency.QuadPart;
 }
 
+void clearLastError() { lastError = 0; }
+
 } // namespace platform

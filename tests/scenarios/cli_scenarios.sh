@@ -29,10 +29,14 @@ args() { args=(); local a; for a; do [[ $a == /* && -n $wine ]] && a="Z:${a//\//
 cli() { args "$@"; $runner "$program" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"; code=$?; }
 size() { stat -c %s "$1"; }
 # verdict CODE MESSAGE CASE: the last run's exit code and, unless MESSAGE is
-# empty, its first error line; expect CODE MESSAGE ARGS...: runs, then that.
+# empty, its first error line: MESSAGE, then perhaps the system's reason in
+# brackets (kept in $reason); expect CODE MESSAGE ARGS...: runs, then that.
 verdict() {
   check "$3 exits $1" test "$code" -eq "$1"
-  [ -z "$2" ] || check "$3 says \"$2\"" test "$(tr -d '\r' <"$work/err" | grep -m1 '^morvane-cli: ')" = "morvane-cli: $2"
+  [ -z "$2" ] && return
+  local message="morvane-cli: $2" line; line="$(tr -d '\r' <"$work/err" | grep -m1 '^morvane-cli: ')"
+  reason="${line#"$message"}"
+  check "$3 says \"$2\"" eval '[[ $line == "$message"* && ( -z $reason || $reason =~ ^\ \(.+\)$ ) ]]'
 }
 expect() { local c="$1" m="$2"; shift 2; cli "$@"; verdict "$c" "$m" "$(label "$@")"; }
 label() { local a l=""; for a; do l+=" ${a##*/}"; done; echo "${l# }"; } # the arguments, paths as file names
@@ -75,10 +79,13 @@ basic() {
   check "and a join would start" grep -q "join: would start" "$work/out"
   expect 0 "" join "$parts.07_of_12" -o "$work/joined"
   check "the joined file is the source, byte for byte" cmp -s "$src" "$joined"
-  expect 0 "" sums "$parts.01_of_12"
-  # 12 members, then the joined file, which lies in the work directory as the source.
-  check "sha256sum -c accepts all 13 sums" bash -c 'cd "$1" && [ "$(wc -l <out)" -eq 13 ] &&
-    tr -d "\r" <out | sed "s#  Z:#  #; s#\\\\#/#g" | sha256sum -c --quiet --strict -' -- "$work"
+  expect 0 "" join "$parts.07_of_12" -O -
+  check "and so are the bytes joined to standard output; the message went to stderr" \
+    test -z "$(cmp "$src" "$work/out")" -a "$(tr -d '\r' <"$work/err")" = "File joining operation complete!"
+  cp "$src" "$work/parts"; expect 0 "" sums "$parts.01_of_12"
+  # 12 members, then the joined file, beside them where a join puts it.
+  check "sha256sum -c accepts all 13 sums" bash -c '[ "$(wc -l <"$1")" -eq 13 ] &&
+    tr -d "\r" <"$1" | sed "s#  Z:#  #; s#\\\\#/#g" | sha256sum -c --quiet --strict -' -- "$work/out"
   expect 0 "" verify "$parts.03_of_12" --sha256 "$(sha256sum <"$src" | cut -d' ' -f1)"
   expect 1 "" verify "$parts.03_of_12" --sha256 "$(printf '%064d' 0)"
   args "$joined"; expect 1 "not overwriting ${args[0]}; stopped" join "$parts.01_of_12" -o "$work/joined" --no-clobber
@@ -91,7 +98,7 @@ basic() {
   echo old > "$parts.01_of_12"; ask split "$src" -o "$work/parts" -n 12; kill -INT "$pid"; answer
   verdict 130 "" "Ctrl-C at the overwrite question"
   check "it says what stays, and the existing file does" \
-    test "$(cat "$parts.01_of_12")" = old -a -n "$(grep "interrupted; what was written stays on disk" "$work/err")"
+    test "$(cat "$parts.01_of_12")" = old -a -n "$(grep "interrupted; what was written stays on disk (the unfinished file as NAME.partial)" "$work/err")"
 }
 
 faults() {
@@ -104,13 +111,18 @@ faults() {
     skip "the full-disk cases need the tmpfs as drive T:, so that Windows asks it for its free space"
   else
     [ -n "$wine" ] && target='T:\'
-    # The disk fills during a split: segment 1 fits, segment 2 cannot be filled.
-    expect 1 "BETA: Write failure." split "$src" -o "$target" -n 3
-    check "segment 1 stays complete" cmp -s <(head -c 1048576 "$src") "$small/source.bin.1_of_3"
+    # A split larger than the free space writes nothing.
+    expect 1 "Insufficient disk space for the split files: 3,145,728 bytes needed." split "$src" -o "$target" -n 3
+    check "and writes nothing" test -z "$(ls "$small")"
+    # The disk fills during a split, while the program asks whether to replace
+    # segment 1: segment 1 fits, segment 2 cannot be filled.
+    local part="$work/small-set/part.bin"; echo old > "$small/part.bin.1_of_3"
+    after 'head -c 1000000 /dev/zero >"$small/filler"' 1 "BETA: Write failure." split "$part" -o "$target" -n 3
+    check "segment 1 stays complete" cmp -s <(head -c 349526 "$part") "$small/part.bin.1_of_3"
     check "segment 2 stays under its temporary name at its size less one, 3 is never written" \
-      test "$(size "$small/source.bin.2_of_3.partial")" -eq 1048575 -a ! -e "$small/source.bin.2_of_3" -a \
-      ! -e "$small/source.bin.3_of_3"
-    expect 1 "" join "$small/source.bin.1_of_3" -o "$work/joined" # what is left is no set
+      test "$(size "$small/part.bin.2_of_3.partial")" -eq 349524 -a ! -e "$small/part.bin.2_of_3" -a \
+      ! -e "$small/part.bin.3_of_3"
+    expect 1 "" join "$small/part.bin.1_of_3" -o "$work/joined" # what is left is no set
     # The disk fills during a join: room at the check (1 MiB into 1.5), filled
     # while the program asks whether to replace the output.
     rm -f "$small"/*; echo old > "$small/part.bin"
@@ -211,6 +223,24 @@ safety() {
     split "$work/pipe.bin" -n 2
   expect 1 "The file: /proc/self/status is not a regular file (a pipe, a device, or a file whose size cannot be read).  Please choose a file to split." \
     split /proc/self/status -n 2 -o "$work"
+  # Awkward names: a listing from `sums` checks with sha256sum -c and verify
+  # --sums from where it was written; "--" lets a name start with "-".
+  local odd=$'-line\nbreak \\ back.bin'
+  mkdir "$work/odd"; head -c 5000 /dev/urandom > "$work/odd/$odd"
+  (cd "$work/odd" && "$program" split -n 3 -- "$odd" >/dev/null && "$program" join -O copy -- "$odd.2_of_3" &&
+     "$program" sums -- "$odd.1_of_3" >sums.txt && mv copy "$odd") >/dev/null 2>"$work/err"
+  check "sums writes an escaped listing that sha256sum -c accepts" \
+    bash -c 'cd "$1" && [ "$(grep -c "^\\\\" sums.txt)" -eq 4 ] && sha256sum -c --quiet --strict sums.txt' -- "$work/odd"
+  (cd "$work/odd" && "$program" verify --sums sums.txt -- "$odd.3_of_3") >"$work/out"; code=$?
+  verdict 0 "" "verify --sums reads it back"
+  # Failures carry the system's reason; output that cannot be written fails.
+  local long; long="$work/odd/$(printf 'x%.0s' $(seq 250))"; head -c 10 /dev/zero > "$long"
+  expect 1 "Failed to create output file: $long.1_of_2." split "$long" -n 2
+  check "with the system's reason" test "$reason" = " (File name too long)"
+  "$program" info "$work/odd/$odd.1_of_3" >/dev/full 2>"$work/err"; code=$?
+  verdict 1 "Write failure on standard output." "info into a full disk"
+  "$program" join "$work/odd/$odd.1_of_3" -O - >/dev/full 2>"$work/err"; code=$?
+  verdict 1 "Write failure." "join -O - into a full disk"
   # Ctrl-C while segment 2 is being written: segment 1 is complete, segment 2's
   # bytes stay under its temporary name, and what is left does not join.
   local big="$work/big.bin"; truncate -s 1G "$big"; printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none

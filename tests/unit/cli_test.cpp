@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
-    for (const char* name : { "lone.1_of_2", "gap.1_of_3", "gap.3_of_3", "blocked.bin" })
+    for (const char* name : { "lone.1_of_2", "gap.1_of_3", "gap.3_of_3", "blocked.bin", "pair.1_of_2", "pair.2_of_2" })
         WriteFile(temp.file(name), { 1 });
     for (const char* name : { "blocked.bin.1_of_2", "dir.1_of_2" })
         fs::create_directory(temp.file(name)); // no file can take these names
@@ -64,6 +64,12 @@ TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
         { { "split", "@movie.avi", "-n" }, 2, "option -n needs a value" + USAGE },
         { { "split", "@movie.avi", "-n", "2", "-O", "x" }, 2, "-O belongs to join" + USAGE },
         { { "verify", "@lone.1_of_2" }, 2, "verify needs --sha256 HEX or --sums FILE" + USAGE },
+        { { "verify", "@pair.1_of_2", "--sha256", std::string(63, 'a') + "g" }, 2, "--sha256 needs 64 hexadecimal digits" + USAGE },
+        { { "split", "@movie.avi", "-n", "2", "--yes", "--no-clobber" }, 2, "--yes and --no-clobber exclude each other" + USAGE },
+        { { "split", "-n", "2", "--", "-n" }, 1, NO_INPUT }, // after "--", "-n" is a file name
+        { { "split", "@movie.avi", "-s", "99999999999G" }, 1, "A segment size of 99999999999G is larger than any file can be." },
+        { { "join", "@pair.1_of_2", "-O", "@out" }, 1, "The output " + out + " is a directory: -O names the joined file, -o its directory." },
+        { { "join", "@pair.1_of_2", "-O", "@out" + sep + "pair.bin" }, 0, "" }, // a path: written there
         { { "split", "@missing", "-n", "2" }, 1, NO_INPUT },
         { { "split", "@dir.1_of_2", "-n", "2" }, 1, NO_INPUT },
         { { "split", "@movie.avi", "-n", "2", "-o", "@nowhere" }, 1, "The specified output directory does not exist." },
@@ -76,7 +82,7 @@ TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
         { { "join", "@lone.1_of_2", "-O", "" }, 1, "Please enter an output filename." },
         { { "join", "@gap.1_of_3" }, 1, "It appears one or more split files are missing.  Please make sure that: - All "
                                         "split files are in the same directory as the specified file. - All of the "
-                                        "necessary files exist." },
+                                        "necessary files exist. Missing numbers: 2 (1 of 3)." },
         { { "info", "@gap.1_of_3" }, 1, "" }, // the report goes to stdout
         // clang-format on
     };
@@ -85,6 +91,12 @@ TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
         EXPECT_EQ(std::make_tuple(result.code, result.err.substr(0, result.err.find('\n'))),
                   std::make_tuple(r.code, r.error.empty() ? "" : "morvane-cli: " + r.error));
     }
+    // A command's own help: its synopsis and options, none of another's.
+    const CliResult help = Cli({ "verify", "--help" });
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("Usage: morvane-cli verify SEGMENT", 0), 0u);
+    EXPECT_NE(help.out.find("\n                starts with -"), std::string::npos); // a help line goes on, indented
+    EXPECT_EQ(help.out.find("-n COUNT"), std::string::npos);
 }
 
 TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
@@ -97,7 +109,8 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
         // clang-format off
         { "---", "", "", "", "", "nnn" }, { "o-o", "", "n\n", "1", "1", "o-o" }, { "-o-", "", "", "2", "2", "no-" },
         { "o-o", "", "y\ny\n", "13", "", "nnn" }, { "ooo", "", "a\n", "1", "", "nnn" },
-        { "o-o", "--no-clobber", "y\n", "", "1", "o-o" }, { "ooo", "--yes", "", "", "", "nnn" },
+        { "o-o", "--no-clobber", "y\n", "", "1", "o-o" }, { "-o-", "--no-clobber", "", "", "2", "-o-" },
+        { "ooo", "--yes", "", "", "", "nnn" },
         // clang-format on
     };
     const std::vector<unsigned char> OLD = { 'o', 'l', 'd' };
@@ -109,7 +122,9 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
             if (r.existing[k - '1'] == 'o') WriteFile(segment(k), OLD);
         for (const char* k = r.asked; *k; ++k)
             err += segment(*k) + " already exists.  Overwrite? [y]es, [a]ll, [n]o: \n";
-        if (*r.stop) err += "morvane-cli: not overwriting " + segment(*r.stop) + "; stopped\n";
+        // --no-clobber looks at every name before it writes the first.
+        const bool noClobber = std::string(r.option) == "--no-clobber";
+        if (*r.stop) err += "morvane-cli: not overwriting " + segment(*r.stop) + (noClobber ? "; nothing written\n" : "; stopped\n");
         Texts args = { "split", "@movie.avi", "-o", out, "-s", "100K" };
         if (*r.option) args.push_back(r.option);
         const CliResult split = Cli(args, r.input);
@@ -139,7 +154,7 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
                       none = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"; // of nothing
     const CliResult sums = Cli({ "sums", "@abc.txt.2_of_2" });
     EXPECT_EQ(sums.out, abc + "  " + temp.file("abc.txt.1_of_2") + "\n" + none + "  " +
-                            temp.file("abc.txt.2_of_2") + "\n" + abc + "  abc.txt\n");
+                            temp.file("abc.txt.2_of_2") + "\n" + abc + "  " + temp.file("abc.txt") + "\n");
     WriteFile(temp.file("sums.txt"), std::vector<unsigned char>(sums.out.begin(), sums.out.end()));
     WriteFile(temp.file("abc.txt.2_of_2"), { '!' }); // the listing names the member that changed
     const CliResult changed = Cli({ "verify", "@abc.txt.1_of_2", "--sums", "@sums.txt" });
