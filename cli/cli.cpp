@@ -9,7 +9,9 @@
 #include "platform/platform.h"
 #include "split/split_engine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <cstring>
 
 #ifndef MORVANE_VERSION
@@ -64,9 +66,44 @@ static std::string DirectoryOf(const std::string& path) {
     return directory.empty() ? "." : directory;
 }
 
+// The command line's block: large enough that a kernel copy or an extent clone
+// does much per call, small enough that Ctrl-C stops within a fraction of a
+// second on a slow disk (the README's benchmarks show how it was chosen).
+constexpr std::uint32_t CLI_BLOCK_SIZE = 8u << 20;
+
+// The finished files of a job, by index: their shared extents are counted.
+struct JobOutputs {
+    std::uint32_t count = 0;
+    std::function<std::string(std::uint32_t)> path;
+};
+
+// --verbose: how the bytes of a completed job were copied (shared extents,
+// inside the kernel, through memory), so that a user sees why a join took
+// milliseconds or seconds.
+static void ReportCopy(CliIo& io, const platform::CopyTally& tally, const JobOutputs& outputs) {
+    std::int64_t shared = 0;
+    bool known = outputs.count > 0;
+    for (std::uint32_t i = 0; known && i < outputs.count; ++i) {
+        std::int64_t bytes = 0;
+        known = platform::sharedBytes(outputs.path(i), bytes);
+        shared += bytes;
+    }
+    platform::clearLastError();
+    shared = known ? std::min(shared, tally.kernelBytes) : 0;
+    const auto figure = [](std::int64_t bytes) { return FormatThousands(static_cast<std::uint64_t>(bytes)); };
+    std::string text = "copied: ";
+    if (known) text += figure(shared) + " bytes as shared extents, ";
+    text += figure(tally.kernelBytes - shared) + " bytes inside the kernel, " + figure(tally.bufferBytes) +
+            " bytes through memory";
+    std::lock_guard lock(io.errMutex);
+    std::fprintf(io.err, "%s\n", text.c_str());
+}
+
 // The end of a job: 0 when it completed, 130 after Ctrl-C, else 1 (the reason
 // has been shown).
-static int JobResult(CliIo& io, const JobProgress& progress) {
+static int JobResult(CliIo& io, const CliOptions& options, const JobProgress& progress,
+                     const JobOutputs& outputs) {
+    if (progress.finished && options.verbose) ReportCopy(io, progress.copied, outputs);
     if (progress.finished) return 0;
     if (CliInterrupted())
         return Fail(io, "interrupted; what was written stays on disk (the unfinished file as NAME.partial)", 130);
@@ -144,10 +181,15 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
         return Fail(io, "Insufficient disk space for the split files: " +
                             FormatThousands(static_cast<std::uint64_t>(plan.sourceSize)) + " bytes needed.");
     JobControl control;
+    control.blockSize = CLI_BLOCK_SIZE;
     JobProgress progress;
     SplitThreadArgs args { request, plan, control, progress, prompt };
     RunJob(io, control, progress, prompt, [&] { SplitWorker(args); });
-    return JobResult(io, progress);
+    const std::uint32_t count = plan.segmentCount();
+    return JobResult(io, options, progress, { count, [&](std::uint32_t i) {
+                                                 return ComposeSegmentPath(request.sourcePath, request.outputDir, i,
+                                                                           count);
+                                             } });
 }
 
 int JoinCommand(const CliOptions& options, CliIo& io) {
@@ -184,6 +226,7 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
 
     TerminalPrompt prompt(io, options.overwrite);
     JobControl control;
+    control.blockSize = CLI_BLOCK_SIZE;
     JobProgress progress;
     JoinThreadArgs args { request, control, progress, prompt };
     // With the joined bytes on standard output, every message goes to stderr.
@@ -191,5 +234,7 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
     if (request.toStandardOutput) io.out = io.err;
     RunJob(io, control, progress, prompt, [&] { JoinWorker(args); });
     io.out = out;
-    return JobResult(io, progress);
+    JobOutputs outputs;
+    if (!request.toStandardOutput) outputs = { 1, [&](std::uint32_t) { return outputPath; } };
+    return JobResult(io, options, progress, outputs);
 }

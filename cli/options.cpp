@@ -51,6 +51,9 @@ const OptionEntry OPTIONS[] = {
     { "--yes", nullptr, SPLIT | JOIN, nullptr, "replace existing files without asking" },
     { "--no-clobber", nullptr, SPLIT | JOIN, nullptr,
       "never replace an existing file (stop before writing)" },
+    { "--verbose", nullptr, SPLIT | JOIN, nullptr,
+      "at the end, say how the bytes were copied: as shared extents,\n"
+      "inside the kernel, or through memory" },
 };
 
 const CommandEntry* FindCommand(const std::string& name) {
@@ -133,6 +136,8 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
             if (option->into) {
                 if (i + 1 >= args.size()) return "option " + arg + " needs a value";
                 options.*(option->into) = args[++i];
+            } else if (arg == "--verbose") {
+                options.verbose = true;
             } else if (arg == "--yes") {
                 options.overwrite = Overwrite::Yes;
             } else {

@@ -21,6 +21,7 @@ struct CliOptions {
     std::optional<std::string> sha256;     // --sha256
     std::optional<std::string> sumsFile;   // --sums
     Overwrite overwrite = Overwrite::Ask;  // --yes, --no-clobber
+    bool verbose = false;                  // --verbose
     bool help = false;                     // with a command: that command's help
     bool version = false;
 };

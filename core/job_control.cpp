@@ -22,6 +22,7 @@ void BeginJob(JobProgress& progress, std::uint64_t totalBytes, std::uint32_t tot
     progress.bytesDone = 0;
     progress.currentFile = 0;
     progress.elapsedSeconds = 0.0;
+    progress.copied = {};
 }
 
 // Sets paused under pauseMutex (held by the caller) and wakes a held worker

@@ -8,11 +8,16 @@
 #pragma once
 
 #include "core/user_prompt.h"
+#include "platform/platform.h"
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+
+// Bytes per copied block in the window program: pause and cancel act at the
+// next block.
+constexpr std::uint32_t COPY_BLOCK_SIZE = 16384;
 
 struct JobControl {
     std::mutex pauseMutex;         // guards paused
@@ -20,12 +25,17 @@ struct JobControl {
     bool paused = false;       // hold before the next block
     bool cancelled = false;    // stop before the next block
     bool overwriteAll = false; // worker only: replace existing files without asking ("Yes To All")
+    // Bytes per block, set before the worker starts: the command line copies in
+    // larger blocks (fewer calls; the kernel shares more extents per call).
+    std::uint32_t blockSize = COPY_BLOCK_SIZE;
     // Signalled, under pauseMutex, whenever paused becomes false, so that a held
     // worker sleeps instead of spinning and wakes at once.
     std::condition_variable resumed;
 };
 
 struct JobProgress {
+    // Where the bytes went: written by the worker only, read once it has ended.
+    platform::CopyTally copied;
     std::mutex mutex; // guards every field below
     std::uint64_t totalBytes = 0;
     std::uint64_t bytesDone = 0;

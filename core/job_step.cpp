@@ -75,16 +75,23 @@ bool CommitOutput(JobContext& job, PendingOutput& output) {
 }
 
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length) {
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[COPY_BLOCK_SIZE]);
+    // The buffer of the read-and-write path: never larger than the copy (a
+    // split into many small segments allocates little each time).
+    const std::uint32_t blockSize = std::max<std::uint32_t>(job.control.blockSize, 1);
+    const auto bufferSize = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 1, blockSize));
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bufferSize]);
     if (!buffer) return CloseAndShow(job, job.texts.allocFailed, out, &in), CopyEnd::Failed;
     std::int64_t copied = 0;
     while (copied < length) {
         HoldWhilePaused(job.control, job.progress, job.stopwatch);
         if (CancelRequested(job.control)) return CopyEnd::Stopped;
-        const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(COPY_BLOCK_SIZE, length - copied));
-        if (!in.read(buffer.get(), step)) return CloseAndShow(job, job.texts.readFailed, out, &in), CopyEnd::Failed;
-        if (!out.write(buffer.get(), step))
+        const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(blockSize, length - copied));
+        switch (platform::copyBytes(in, out, step, buffer.get(), job.progress.copied)) {
+        case platform::CopyResult::ReadFailed: return CloseAndShow(job, job.texts.readFailed, out, &in), CopyEnd::Failed;
+        case platform::CopyResult::WriteFailed:
             return CloseAndShow(job, job.texts.writeFailed, out, &in), CopyEnd::Failed;
+        case platform::CopyResult::Done: break;
+        }
         copied += step;
         AddBlock(job.progress, step, job.stopwatch);
     }

@@ -11,9 +11,6 @@
 #include <cstdint>
 #include <string>
 
-// Bytes per copied block: pause and cancel act at the next block.
-constexpr std::uint32_t COPY_BLOCK_SIZE = 16384;
-
 // The words a job uses when a step fails; the split and the join say the same
 // things differently.
 struct StepTexts {
@@ -74,8 +71,9 @@ bool CommitOutput(JobContext& job, PendingOutput& output);
 
 enum class CopyEnd { Done, Stopped, Failed };
 
-// Copies `length` bytes from `in`'s position to `out`'s in blocks of
-// COPY_BLOCK_SIZE. Before each block it holds while the job is paused and stops
-// when it is cancelled (Stopped: no message); each block is counted in the
-// progress. A failure closes both files, then shows its text (Failed).
+// Copies `length` bytes from `in`'s position to `out`'s in blocks of the job's
+// block size, each by platform::copyBytes (inside the kernel where it can),
+// counted in the progress and its tally. Before each block it holds while the
+// job is paused and stops when it is cancelled (Stopped: no message). A failure
+// closes both files, then shows its text (Failed).
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length);

@@ -26,6 +26,9 @@ constexpr bool WINDOWS_PATHS = false;
 // enforced; opening a file that someone else holds succeeds.
 enum class Share { None, Read };
 
+struct CopyTally;
+enum class CopyResult;
+
 // An open file. Owns its handle and closes it when destroyed or moved over;
 // every operation on an invalid File fails.
 class File {
@@ -71,6 +74,7 @@ public:
     void close();
 
 private:
+    friend CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
 #ifdef _WIN32
     static File adoptHandle(void* handle); // takes INVALID_HANDLE_VALUE as invalid
     void* handle_ = nullptr;               // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
@@ -79,6 +83,32 @@ private:
     int fd_ = -1;
 #endif
 };
+
+// Where a job's bytes went, counted by copyBytes: inside the kernel
+// (copy_file_range, which on XFS and btrfs shares the source's extents
+// instead of copying them) or through the caller's buffer (read and write).
+struct CopyTally {
+    std::int64_t kernelBytes = 0;
+    std::int64_t bufferBytes = 0;
+    // Set when the kernel refused these files (another file system, no
+    // support): later calls go straight to read and write.
+    bool kernelRefused = false;
+};
+
+enum class CopyResult { Done, ReadFailed, WriteFailed };
+
+// Copies exactly `length` bytes from `in`'s position to `out`'s and advances
+// both. Where the system can copy between the two files itself it does (Linux:
+// copy_file_range); where it refuses or stops short, the rest goes by read and
+// write through `buffer` (at least `length` bytes), so that a failure is that
+// of the read or of the write, as for read and write themselves: a source that
+// ends early is ReadFailed. On Windows: read and write.
+CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
+
+// The bytes of the file at `path` whose storage is shared with another file
+// (extents shared on XFS or btrfs after a kernel copy). False when the system
+// cannot tell (Windows, a file system without extent maps).
+bool sharedBytes(const std::string& path, std::int64_t& bytes);
 
 // Gives `from` the name `to`, in the same directory. With `replace` an
 // existing `to` is replaced in one step (MoveFileExA with

@@ -8,6 +8,10 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <algorithm>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -179,6 +183,65 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     }
     ::closedir(dir);
     return !names.empty();
+}
+
+// Read and write through `buffer`: the rest of a copy the kernel did not take.
+static CopyResult copyThroughBuffer(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+    if (!in.read(buffer, length)) return CopyResult::ReadFailed;
+    if (!out.write(buffer, length)) return CopyResult::WriteFailed;
+    tally.bufferBytes += length;
+    return CopyResult::Done;
+}
+
+CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+    std::uint32_t done = 0;
+    while (!tally.kernelRefused && done < length) {
+        const ssize_t put = ::copy_file_range(in.fd_, nullptr, out.fd_, nullptr, length - done, 0);
+        if (put > 0) {
+            done += static_cast<std::uint32_t>(put);
+            tally.kernelBytes += put;
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        // These say the kernel cannot copy between these two files at all.
+        if (put < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                        errno == EBADF || errno == EPERM))
+            tally.kernelRefused = true;
+        // Anything else (the source ended, the disk is full, an I/O error)
+        // recurs in read or write below, which tell which side failed.
+        break;
+    }
+    if (done == length) return CopyResult::Done;
+    return copyThroughBuffer(in, out, length - done, buffer, tally);
+}
+
+bool sharedBytes(const std::string& path, std::int64_t& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return failed();
+    constexpr unsigned BATCH = 256;
+    std::vector<unsigned char> space(sizeof(fiemap) + BATCH * sizeof(fiemap_extent));
+    auto* map = reinterpret_cast<fiemap*>(space.data());
+    bytes = 0;
+    std::uint64_t from = 0;
+    bool ok = true, last = false;
+    while (ok && !last) {
+        std::fill(space.begin(), space.end(), 0);
+        map->fm_start = from;
+        map->fm_length = FIEMAP_MAX_OFFSET - from;
+        map->fm_flags = 0; // no sync: extents waiting to be written are never shared ones
+        map->fm_extent_count = BATCH;
+        ok = ::ioctl(fd, FS_IOC_FIEMAP, map) == 0;
+        if (!ok || map->fm_mapped_extents == 0) break;
+        for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
+            const fiemap_extent& e = map->fm_extents[i];
+            if (e.fe_flags & FIEMAP_EXTENT_SHARED) bytes += static_cast<std::int64_t>(e.fe_length);
+            last = last || (e.fe_flags & FIEMAP_EXTENT_LAST);
+            from = e.fe_logical + e.fe_length;
+        }
+    }
+    if (!ok) failed();
+    ::close(fd);
+    return ok;
 }
 
 bool renameFile(const std::string& from, const std::string& to, bool replace) {

@@ -157,6 +157,17 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     return true;
 }
 
+CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+    // Windows copies between open files only by read and write; block cloning
+    // (ReFS, Dev Drive) would need FSCTL_DUPLICATE_EXTENTS_TO_FILE.
+    if (!in.read(buffer, length)) return CopyResult::ReadFailed;
+    if (!out.write(buffer, length)) return CopyResult::WriteFailed;
+    tally.bufferBytes += length;
+    return CopyResult::Done;
+}
+
+bool sharedBytes(const std::string&, std::int64_t&) { return false; }
+
 bool renameFile(const std::string& from, const std::string& to, bool replace) {
     return MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0 || failed();
 }
