@@ -6,6 +6,7 @@
 #   scale   a file over 4 GiB cut in two and joined back; a set of 301 segments
 #   safety  an interrupted split, a source reached through a link or named with
 #           a backslash, a source that is no file: nothing lost, no false set
+#   cow     on an XFS loop device: a join that shares extents, a stopped one
 # Usage: cli_scenarios.sh [--wine] PROGRAM [HOLD_FILE_EXE] SECTION
 # Exit code 0 when every case passed, 1 when one failed, 77 (ctest's "skipped")
 # when a case cannot run here, with the reason: the tmpfs mounts and "nobody"
@@ -246,18 +247,52 @@ safety() {
   local big="$work/big.bin"; truncate -s 1G "$big"; printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none
   "$program" split "$big" -n 2 </dev/null >"$work/out" 2>"$work/err" & pid=$!
   for _ in $(seq 2000); do [ -e "$big.2_of_2.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.005; done
-  kill -INT "$pid"; wait "$pid"; code=$?
+  local asked; asked="$(date +%s%N)"; kill -INT "$pid"; wait "$pid"; code=$?
   verdict 130 "" "Ctrl-C during segment 2"
+  # The copy runs inside the kernel in 8 MiB calls: Ctrl-C still stops it at once.
+  check "within half a second ($(( ($(date +%s%N) - asked) / 1000000 )) ms)" test $(( $(date +%s%N) - asked )) -lt 500000000
   check "segment 1 complete, segment 2 only under its temporary name" \
     test "$(size "$big.1_of_2")" -eq $((1 << 29)) -a ! -e "$big.2_of_2" -a -e "$big.2_of_2.partial"
   expect 1 "" join "$big.1_of_2" -o "$work/back"
   check "and the join wrote nothing" test ! -e "$work/back/big.bin" -a ! -e "$work/back/big.bin.partial"
 }
 
+# On XFS with reflink (a loop device over an image in /dev/shm): a join shares
+# the members' extents instead of copying them, and a join stopped by Ctrl-C
+# leaves an exact prefix, the rest still unwritten.
+cow() {
+  [ "$(id -u)" -eq 0 ] && command -v mkfs.xfs >/dev/null || { skip "needs root and mkfs.xfs (xfsprogs)"; return; }
+  local xfs="$work/xfs"
+  image="/dev/shm/morvane-xfs-$$.img"; mkdir "$xfs"; truncate -s 1200M "$image" # (global: the exit trap removes it)
+  if ! mkfs.xfs -q -m reflink=1 "$image" 2>/dev/null || ! mount -o loop "$image" "$xfs"; then
+    rm -f "$image"; skip "cannot make and mount an XFS loop device here"; return
+  fi
+  mounts+=("$xfs"); trap 'cleanup; rm -f "$image"' EXIT
+  local src="$xfs/src.bin" used; head -c 256M /dev/urandom > "$src"; mkdir "$xfs/set" "$xfs/out"
+  expect 0 "" split "$src" -s 16M -o "$xfs/set"; sync; used="$(df -Pk "$xfs" | awk 'NR == 2 { print $3 }')"
+  expect 0 "" join "$xfs/set/src.bin.01_of_16" -o "$xfs/out" --verbose; sync
+  check "the joined file is exact" cmp -s "$src" "$xfs/out/src.bin"
+  check "it shares every extent with the set" grep -q "^copied: 268,435,456 bytes as shared extents, 0 bytes" "$work/err"
+  check "and takes no room (df: $(( $(df -Pk "$xfs" | awk 'NR == 2 { print $3 }') - used )) KiB more)" \
+    test $(( $(df -Pk "$xfs" | awk 'NR == 2 { print $3 }') - used )) -lt 2621
+  # Three segments not aligned to blocks: the kernel copies what it cannot share.
+  expect 0 "" split "$src" -n 3 -o "$xfs/set"
+  "$program" join "$xfs/set/src.bin.1_of_3" -o "$xfs/out" -O stopped.bin </dev/null >"$work/out" 2>"$work/err" & pid=$!
+  for _ in $(seq 2000); do [ -e "$xfs/out/stopped.bin.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.002; done
+  kill -INT "$pid"; wait "$pid"; code=$?
+  if [ "$code" -eq 0 ]; then skip "the join ended before Ctrl-C reached it"; return; fi
+  verdict 130 "" "Ctrl-C during the join"
+  local partial="$xfs/out/stopped.bin.partial" at
+  at="$(cmp "$partial" "$src" 2>/dev/null | sed -n 's/.* byte \([0-9]*\).*/\1/p')"
+  check "what it wrote is the source's start (up to byte ${at:-?}), the rest still unwritten" \
+    bash -c '[ -n "$2" ] && [ "$(stat -c %s "$1")" -eq $(( (256 << 20) - 1 )) ] &&
+      cmp -s <(tail -c +"$2" "$1") <(head -c $(( (256 << 20) - $2 )) /dev/zero)' -- "$partial" "$at"
+}
+
 case "$section" in
   basic | faults | scale) "$section" ;;
-  safety) [ -z "$wine" ] || { echo "links, pipes and Ctrl-C are the POSIX build's cases"; exit 2; }; safety ;;
-  *) echo "unknown section \"$section\" (basic, faults, scale or safety)"; exit 2 ;;
+  safety | cow) [ -z "$wine" ] || { echo "links, pipes, Ctrl-C and kernel copies are the POSIX build's cases"; exit 2; }; "$section" ;;
+  *) echo "unknown section \"$section\" (basic, faults, scale, safety or cow)"; exit 2 ;;
 esac
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ] || exit 1

@@ -12,6 +12,9 @@
 #include <atomic>
 #include <sstream>
 #include <thread>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -53,9 +56,24 @@ protected:
         return ComposeSegmentPath(split.sourcePath, out, k, plan.segmentCount());
     }
     Bytes Slice(std::size_t at, std::size_t n) const { return Bytes(&source[at], &source[at] + n); }
+    // Every byte of the last job went one way: inside the kernel where the
+    // system copies between files itself (Linux, unless it refused these
+    // files), else through memory.
+    void ExpectTally(std::size_t size, bool throughMemory) const {
+        const platform::CopyTally& t = progress.copied;
+        EXPECT_EQ(std::make_tuple(t.kernelBytes, t.bufferBytes),
+                  throughMemory ? std::make_tuple(std::int64_t { 0 }, std::int64_t(size))
+                                : std::make_tuple(std::int64_t(size), std::int64_t { 0 }));
+    }
     static Bytes Cat(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 };
 using JoinWorkerTest = SplitWorkerTest;
+
+#ifdef _WIN32
+constexpr bool KERNEL_COPIES = false;
+#else
+constexpr bool KERNEL_COPIES = true;
+#endif
 
 TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
     const std::string name = "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.tar.gz"; // UTF-8, the programs' code page
@@ -81,6 +99,7 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
         EXPECT_EQ(prompt.messages, Texts { SPLIT_DONE });
         EXPECT_EQ(names.front() + " " + names.back(), name + r.first + " " + name + r.last);
         EXPECT_TRUE(whole == source);
+        ExpectTally(r.size, !KERNEL_COPIES || progress.copied.kernelRefused);
         EXPECT_EQ(std::make_tuple(s.bytesDone, s.totalBytes, s.currentFile + 1, s.totalFiles,
                                   bool(progress.finished)),
                   std::make_tuple(r.size, r.size, names.size(), names.size(), true));
@@ -96,6 +115,7 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
         EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
         EXPECT_EQ(prompt.questions, &r == rows ? Texts {} : Texts { joined });
         EXPECT_TRUE(ReadFile(joined) == source);
+        ExpectTally(r.size, !KERNEL_COPIES || progress.copied.kernelRefused);
         EXPECT_EQ(std::make_tuple(ReadSnapshot(progress).bytesDone, bool(progress.finished)),
                   std::make_tuple(r.size, true));
     }
@@ -173,6 +193,30 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
     JoinWorker(joinArgs);
     EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
     EXPECT_TRUE(ReadFile(joined) == expected);
+}
+
+// Between two file systems the kernel refuses to copy: the bytes go through
+// memory instead, exactly, in both directions.
+TEST_F(SplitWorkerTest, CopiesAcrossFileSystemsThroughMemory) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows copies through memory in every case";
+#else
+    struct stat here {}, shm {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(temp.path().c_str(), &here) != 0 || here.st_dev == shm.st_dev)
+        GTEST_SKIP() << "needs /dev/shm on another file system than " << temp.path();
+    std::string other = "/dev/shm/morvane-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(other.data()), nullptr);
+    Plan("cross.bin", 300007, 3);
+    split.outputDir = other;
+    SplitWorker(splitArgs);
+    ExpectTally(300007, true);
+    join = { other + "/cross.bin.2_of_3", temp.path(), "joined" };
+    JoinWorker(joinArgs);
+    ExpectTally(300007, true);
+    EXPECT_EQ(prompt.messages, (Texts { SPLIT_DONE, JOIN_DONE }));
+    EXPECT_TRUE(ReadFile(joined) == source);
+    fs::remove_all(other);
+#endif
 }
 
 TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
