@@ -74,6 +74,8 @@ struct SetHashes {
 // Gives 0, or the exit code after a message.
 int HashSet(CliIo& io, const SetReport& report, SetHashes& hashes) {
     constexpr std::uint32_t BLOCK = 1 << 20;
+    std::string why;
+    if (!Sha256::Available(why)) return Fail(io, why);
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[BLOCK]);
     Sha256 joined;
     for (const SetMember& member : report.members) {

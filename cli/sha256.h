@@ -8,6 +8,10 @@
 
 class Sha256 {
 public:
+    // Whether hashing can be done here; if not, `why` says what is missing.
+    // Call it before the first Sha256 is made.
+    static bool Available(std::string& why);
+
     Sha256();
     ~Sha256();
     Sha256(const Sha256&) = delete;

@@ -14,6 +14,8 @@ struct Sha256::State {
     }
 };
 
+bool Sha256::Available(std::string&) { return true; } // CNG is part of every Windows since Vista
+
 Sha256::Sha256() : state_(std::make_unique<State>()) {
     if (BCryptOpenAlgorithmProvider(&state_->algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) == 0)
         BCryptCreateHash(state_->algorithm, &state_->hash, nullptr, 0, nullptr, 0, 0);

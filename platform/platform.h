@@ -97,6 +97,14 @@ struct CopyTally {
 
 enum class CopyResult { Done, ReadFailed, WriteFailed };
 
+// Whether copyBytes can copy inside the kernel here (Linux); otherwise every
+// byte passes through the caller's buffer.
+#ifdef _WIN32
+constexpr bool KERNEL_COPY = false;
+#else
+constexpr bool KERNEL_COPY = true;
+#endif
+
 // Copies exactly `length` bytes from `in`'s position to `out`'s and advances
 // both. Where the system can copy between the two files itself it does (Linux:
 // copy_file_range); where it refuses or stops short, the rest goes by read and

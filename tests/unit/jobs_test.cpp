@@ -69,12 +69,6 @@ protected:
 };
 using JoinWorkerTest = SplitWorkerTest;
 
-#ifdef _WIN32
-constexpr bool KERNEL_COPIES = false;
-#else
-constexpr bool KERNEL_COPIES = true;
-#endif
-
 TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
     const std::string name = "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.tar.gz"; // UTF-8, the programs' code page
     const struct {
@@ -99,7 +93,7 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
         EXPECT_EQ(prompt.messages, Texts { SPLIT_DONE });
         EXPECT_EQ(names.front() + " " + names.back(), name + r.first + " " + name + r.last);
         EXPECT_TRUE(whole == source);
-        ExpectTally(r.size, !KERNEL_COPIES || progress.copied.kernelRefused);
+        ExpectTally(r.size, !platform::KERNEL_COPY || progress.copied.kernelRefused);
         EXPECT_EQ(std::make_tuple(s.bytesDone, s.totalBytes, s.currentFile + 1, s.totalFiles,
                                   bool(progress.finished)),
                   std::make_tuple(r.size, r.size, names.size(), names.size(), true));
@@ -115,7 +109,7 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
         EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
         EXPECT_EQ(prompt.questions, &r == rows ? Texts {} : Texts { joined });
         EXPECT_TRUE(ReadFile(joined) == source);
-        ExpectTally(r.size, !KERNEL_COPIES || progress.copied.kernelRefused);
+        ExpectTally(r.size, !platform::KERNEL_COPY || progress.copied.kernelRefused);
         EXPECT_EQ(std::make_tuple(ReadSnapshot(progress).bytesDone, bool(progress.finished)),
                   std::make_tuple(r.size, true));
     }
