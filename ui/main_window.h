@@ -20,6 +20,7 @@ struct MainWindowState {
     HWND pages[PAGE_COUNT] = {};
     HWND currentPage = nullptr;
     HFONT tabFont = nullptr;
+    int dpi = 96; // the window's, taken at initialisation (the program is system-DPI aware)
 };
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
