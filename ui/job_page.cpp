@@ -63,6 +63,7 @@ void InitJobPage(HWND page, JobPageState* state) {
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     GetClientRect(page, &state->clientRect);
     state->dpi = windowDpi(page);
+    state->prompt.taskbarWindow = GetParent(page);
     state->previousSourceProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         GetDlgItem(page, IDC_SOURCE), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SourceFieldProc)));
     installTextProgressBar(GetDlgItem(page, IDC_PROGRESS));

@@ -169,13 +169,14 @@ void OnClose() {
     if (!splitMayClose || !joinMayClose) return;
     DeleteObject(state.tabFont);
     state.tabFont = nullptr;
+    state.taskbar.button.reset(); // before the entry ends the component services
     for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
     PostQuitMessage(0);
 }
 
 } // namespace
 
-INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(window, reinterpret_cast<const char*>(lParam));
     case WM_NOTIFY: {
@@ -188,6 +189,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam
         if (state.currentPage) placeCurrentPage(window);
         return TRUE;
     case WM_CLOSE: OnClose(); return TRUE;
+    case MSG_TASKBAR_PROGRESS:
+    case MSG_TASKBAR_IDLE:
+    case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;
     default: return FALSE;
     }
 }
