@@ -2,6 +2,7 @@
 // (dialog IDD_ABOUT) shown in place of the text for the topic "About".
 #pragma once
 
+#include "res/resource.h"
 #include "ui/dialog_helpers.h"
 
 #include <windows.h>
@@ -35,9 +36,9 @@ struct HelpPageState {
 
 // ---- The About panel -------------------------------------------------------
 
-inline constexpr char ABOUT_PRODUCT_NAME[] = "Morvane";
+inline constexpr char ABOUT_PRODUCT_NAME[] = MORVANE_PRODUCT_NAME;
 inline constexpr char ABOUT_VERSION[] = "Version 1.0";
-inline constexpr char ABOUT_COPYRIGHT[] = "Copyright (C) 2026 The Morvane developers";
+inline constexpr char ABOUT_COPYRIGHT[] = MORVANE_COPYRIGHT;
 inline constexpr char ABOUT_WEB_HEADING[] =
     "For updates, further information, and additional programs, visit:";
 inline constexpr char ABOUT_WEB_TEXT[] = "morvane.example.org";
