@@ -10,6 +10,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 ShellOpenFunction aboutShellOpen = ShellExecuteA;
@@ -58,6 +59,28 @@ RECT linkArea(const AboutPanelState& state, int top, int bottom) {
              scaled(bottom, state.dpi) };
 }
 
+// The panel's size comes from dialog units, which grow with the rounded
+// metrics of its font, a little less than the scale by which its painted
+// places grow: it grows to hold its lowest text and the pixel below it that
+// it has at 96 DPI.
+void fitHeightToTexts(HWND panel, const AboutPanelState& state) {
+    HDC dc = GetDC(panel);
+    int bottom = 0;
+    for (const AboutText& text : ABOUT_TEXTS) {
+        HGDIOBJ old = SelectObject(dc, state.*text.font);
+        SIZE size {};
+        GetTextExtentPoint32A(dc, text.text, lstrlenA(text.text), &size);
+        SelectObject(dc, old);
+        bottom = std::max(bottom, static_cast<int>(aboutTextPoint(state, text).y + size.cy));
+    }
+    ReleaseDC(panel, dc);
+    bottom += scaled(1, state.dpi);
+    RECT client;
+    GetClientRect(panel, &client);
+    if (bottom > client.bottom)
+        SetWindowPos(panel, nullptr, 0, 0, client.right, bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The emblem is a 90 x 90 pixel bitmap: at another DPI the panel shows it
 // stretched to the scaled size (the static sizes itself to its image).
 void scaleEmblem(HWND panel, AboutPanelState& state) {
@@ -86,6 +109,7 @@ static void InitAboutPanel(HWND panel) {
     state.versionFont = createTahomaFont(panel, 12, LIGHT);
     state.textFont = createTahomaFont(panel, 8, LIGHT);
     state.dpi = windowDpi(panel);
+    fitHeightToTexts(panel, state); // the texts' places depend on the width only
 
     RECT client;
     GetClientRect(panel, &client);
