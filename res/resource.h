@@ -2,6 +2,11 @@
 // the code. Plain #defines: windres reads this file too.
 #pragma once
 
+// The product's name and copyright line: the About panel and the version
+// information say them alike.
+#define MORVANE_PRODUCT_NAME "Morvane"
+#define MORVANE_COPYRIGHT "Copyright (C) 2026 The Morvane developers"
+
 // Dialogs and images
 #define IDD_MAIN 101
 #define IDD_OVERWRITE 102

@@ -2,7 +2,8 @@
 // while it runs), and writes a 24-bit BMP of the window for each. Not a test;
 // scripts/screenshot runs it under Xvfb and turns the BMPs into PNGs.
 //
-//   screenshot-driver OUTPUT_DIR WORK_DIR
+//   screenshot-driver OUTPUT_DIR WORK_DIR [split]
+// With "split" it takes the filled-in Split page only (split.bmp) and ends.
 #include "res/resource.h"
 #include "tests/gui/harness.h"
 
@@ -95,11 +96,12 @@ void MakeFile(const std::string& path, std::uint64_t size) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::printf("usage: screenshot-driver OUTPUT_DIR WORK_DIR\n");
+        std::printf("usage: screenshot-driver OUTPUT_DIR WORK_DIR [split]\n");
         return 2;
     }
     const std::string output = argv[1];
     const std::string work = argv[2];
+    const bool splitOnly = argc > 3 && std::string(argv[3]) == "split";
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string program =
@@ -131,6 +133,12 @@ int main(int argc, char** argv) {
     SetText(split, IDC_CUSTOM_SIZE, "700");
     Settle();
     Capture(window, output + "\\split.bmp");
+    if (splitOnly) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        WaitForSingleObject(process.hProcess, 20000);
+        std::filesystem::remove(source);
+        return 0;
+    }
 
     // A split while it runs: caught once the title shows progress and a tick
     // later, when the times have figures. Then it runs to its end.

@@ -3,11 +3,14 @@
 // control. See help_page.h.
 #include "ui/help_page.h"
 
+#include "res/resource.h"
 #include "ui/dialog_helpers.h"
+#include "ui/display_scale.h"
 #include "ui/main_window.h"
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 ShellOpenFunction aboutShellOpen = ShellExecuteA;
@@ -21,10 +24,28 @@ bool linkContains(const RECT& link, POINT point) {
     return point.x >= link.left && point.x <= link.right && point.y >= link.top && point.y <= link.bottom;
 }
 
+const AboutText ABOUT_TEXTS[ABOUT_TEXT_COUNT] = {
+    { ABOUT_PRODUCT_NAME, &AboutPanelState::nameFont, false, rgb(0, 0, 0), 52, 35 },
+    { ABOUT_VERSION, &AboutPanelState::versionFont, false, rgb(0, 0, 0), 52, 100 },
+    { ABOUT_COPYRIGHT, &AboutPanelState::textFont, false, rgb(0, 0, 0), 52, 120 },
+    { ABOUT_WEB_HEADING, &AboutPanelState::textFont, true, rgb(0, 0, 0), 0, 150 },
+    { ABOUT_MAIL_HEADING, &AboutPanelState::textFont, true, rgb(0, 0, 0), 0, 195 },
+    { ABOUT_WEB_TEXT, &AboutPanelState::textFont, true, ABOUT_LINK_COLOUR, 0, 170 },
+    { ABOUT_MAIL_ADDRESS, &AboutPanelState::textFont, true, ABOUT_LINK_COLOUR, 0, 215 },
+};
+
+POINT aboutTextPoint(const AboutPanelState& panel, const AboutText& text) {
+    return { text.centred ? panel.centreX : scaled(text.x, panel.dpi), scaled(text.y, panel.dpi) };
+}
+
 namespace {
 
 constexpr int LIGHT = 300;
+// The links' clickable areas, in pixels at 96 DPI: across the panel's middle,
+// from `top` to `bottom`, both included.
 constexpr int LINK_HALF_WIDTH = 80;
+constexpr int WEB_LINK_TOP = 165, WEB_LINK_BOTTOM = 185;
+constexpr int MAIL_LINK_TOP = 215, MAIL_LINK_BOTTOM = 235;
 
 // Pointer positions arrive as signed 16-bit values: left of or above the
 // panel they are negative.
@@ -32,11 +53,48 @@ POINT pointFrom(LPARAM lParam) {
     return { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
 }
 
-void drawText(HDC dc, HFONT font, UINT alignment, COLORREF colour, int x, int y, const char* text) {
-    SelectObject(dc, font);
-    SetTextAlign(dc, alignment);
-    SetTextColor(dc, colour);
-    TextOutA(dc, x, y, text, lstrlenA(text));
+RECT linkArea(const AboutPanelState& state, int top, int bottom) {
+    const int halfWidth = scaled(LINK_HALF_WIDTH, state.dpi);
+    return { state.centreX - halfWidth, scaled(top, state.dpi), state.centreX + halfWidth,
+             scaled(bottom, state.dpi) };
+}
+
+// The panel's size comes from dialog units, which grow with the rounded
+// metrics of its font, a little less than the scale by which its painted
+// places grow: it grows to hold its lowest text and the pixel below it that
+// it has at 96 DPI.
+void fitHeightToTexts(HWND panel, const AboutPanelState& state) {
+    HDC dc = GetDC(panel);
+    int bottom = 0;
+    for (const AboutText& text : ABOUT_TEXTS) {
+        HGDIOBJ old = SelectObject(dc, state.*text.font);
+        SIZE size {};
+        GetTextExtentPoint32A(dc, text.text, lstrlenA(text.text), &size);
+        SelectObject(dc, old);
+        bottom = std::max(bottom, static_cast<int>(aboutTextPoint(state, text).y + size.cy));
+    }
+    ReleaseDC(panel, dc);
+    bottom += scaled(1, state.dpi);
+    RECT client;
+    GetClientRect(panel, &client);
+    if (bottom > client.bottom)
+        SetWindowPos(panel, nullptr, 0, 0, client.right, bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The emblem is a 90 x 90 pixel bitmap: at another DPI the panel shows it
+// stretched to the scaled size (the static sizes itself to its image).
+void scaleEmblem(HWND panel, AboutPanelState& state) {
+    if (state.dpi == BASE_DPI) return;
+    BITMAP original {};
+    HWND emblem = GetDlgItem(panel, IDC_EMBLEM);
+    auto* current = reinterpret_cast<HBITMAP>(SendMessageA(emblem, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (!current || !GetObjectA(current, sizeof original, &original)) return;
+    state.scaledEmblem = static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_EMBLEM), IMAGE_BITMAP,
+        scaled(original.bmWidth, state.dpi), scaled(original.bmHeight, state.dpi), LR_DEFAULTCOLOR));
+    if (!state.scaledEmblem) return;
+    state.templateEmblem = current;
+    SendMessageA(emblem, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.scaledEmblem));
 }
 
 } // namespace
@@ -50,30 +108,31 @@ static void InitAboutPanel(HWND panel) {
     state.nameFont = createTahomaFont(panel, 20, LIGHT);
     state.versionFont = createTahomaFont(panel, 12, LIGHT);
     state.textFont = createTahomaFont(panel, 8, LIGHT);
+    state.dpi = windowDpi(panel);
+    fitHeightToTexts(panel, state); // the texts' places depend on the width only
 
     RECT client;
     GetClientRect(panel, &client);
     state.centreX = (client.right - client.left) / 2;
-    state.webLink = { state.centreX - LINK_HALF_WIDTH, 165, state.centreX + LINK_HALF_WIDTH, 185 };
-    state.mailLink = { state.centreX - LINK_HALF_WIDTH, 215, state.centreX + LINK_HALF_WIDTH, 235 };
+    state.webLink = linkArea(state, WEB_LINK_TOP, WEB_LINK_BOTTOM);
+    state.mailLink = linkArea(state, MAIL_LINK_TOP, MAIL_LINK_BOTTOM);
     state.hand = LoadCursorA(nullptr, IDC_HAND);
+    scaleEmblem(panel, state);
 }
 
 static void OnPaint(HWND panel) {
     const AboutPanelState& state = stateOf(panel);
-    const int cx = state.centreX;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(panel, &paint);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ previousFont = SelectObject(dc, state.nameFont);
-    const COLORREF black = rgb(0, 0, 0);
-    drawText(dc, state.nameFont, TA_LEFT | TA_TOP, black, 52, 35, ABOUT_PRODUCT_NAME);
-    drawText(dc, state.versionFont, TA_LEFT | TA_TOP, black, 52, 100, ABOUT_VERSION);
-    drawText(dc, state.textFont, TA_LEFT | TA_TOP, black, 52, 120, ABOUT_COPYRIGHT);
-    drawText(dc, state.textFont, TA_CENTER | TA_TOP, black, cx, 150, ABOUT_WEB_HEADING);
-    drawText(dc, state.textFont, TA_CENTER | TA_TOP, black, cx, 195, ABOUT_MAIL_HEADING);
-    drawText(dc, state.textFont, TA_CENTER | TA_TOP, ABOUT_LINK_COLOUR, cx, 170, ABOUT_WEB_TEXT);
-    drawText(dc, state.textFont, TA_CENTER | TA_TOP, ABOUT_LINK_COLOUR, cx, 215, ABOUT_MAIL_ADDRESS);
+    for (const AboutText& text : ABOUT_TEXTS) {
+        const POINT point = aboutTextPoint(state, text);
+        SelectObject(dc, state.*text.font);
+        SetTextAlign(dc, static_cast<UINT>((text.centred ? TA_CENTER : TA_LEFT) | TA_TOP));
+        SetTextColor(dc, text.colour);
+        TextOutA(dc, point.x, point.y, text.text, lstrlenA(text.text));
+    }
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     SelectObject(dc, previousFont);
     EndPaint(panel, &paint);
@@ -106,6 +165,17 @@ static void OnLeftButtonDown(HWND panel, POINT point) {
     }
 }
 
+// While the emblem's static still lives: it gets its own image back, and the
+// scaled one goes.
+static void ReleaseScaledEmblem(HWND panel) {
+    AboutPanelState& state = stateOf(panel);
+    if (!state.scaledEmblem) return;
+    SendDlgItemMessageA(panel, IDC_EMBLEM, STM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(state.templateEmblem));
+    DeleteObject(state.scaledEmblem);
+    state.scaledEmblem = nullptr;
+}
+
 static void DestroyAboutPanel(HWND panel) {
     auto* state = reinterpret_cast<AboutPanelState*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
     if (!state) return;
@@ -126,6 +196,7 @@ INT_PTR CALLBACK AboutPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM 
     case WM_MOUSEMOVE: OnMouseMove(panel, pointFrom(lParam)); return TRUE;
     case WM_LBUTTONDOWN: OnLeftButtonDown(panel, pointFrom(lParam)); return TRUE;
     case WM_CLOSE: EndDialog(panel, 0); return TRUE;
+    case WM_DESTROY: ReleaseScaledEmblem(panel); return FALSE;
     case WM_NCDESTROY: DestroyAboutPanel(panel); return FALSE;
     default: return FALSE;
     }

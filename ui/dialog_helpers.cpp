@@ -3,6 +3,7 @@
 #include "ui/dialog_helpers.h"
 
 #include "res/resource.h"
+#include "ui/display_scale.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
 
@@ -14,9 +15,7 @@
 #include <cmath>
 
 HFONT createTahomaFont(HWND window, int points, int weight) {
-    HDC dc = GetDC(window);
-    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(window, dc);
+    const int height = -MulDiv(points, windowDpi(window), 72);
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
 }
@@ -52,11 +51,17 @@ bool browseForSourceFile(HWND page) {
 
 namespace {
 
+// The bar's text: bold Calibri of this cell height, its top this far above
+// the bar's middle; pixels at 96 DPI.
+constexpr int BAR_FONT_HEIGHT = 15;
+constexpr int BAR_TEXT_RISE = 7;
+
 // What each painted bar keeps, reached through the bar's user data.
 struct TextBarState {
     WNDPROC previous = nullptr;
     RECT client {};
     HFONT font = nullptr;
+    int dpi = BASE_DPI; // the bar's, taken at MSG_TEXT_BAR_INIT
 };
 
 TextBarState* barState(HWND bar) {
@@ -71,7 +76,8 @@ void paintBarText(HWND bar, const TextBarState& state) {
     HGDIOBJ oldFont = SelectObject(dc, state.font);
     const int width = state.client.right - state.client.left;
     const int height = state.client.bottom - state.client.top;
-    TextOutA(dc, width / 2, height / 2 - 7, text.c_str(), static_cast<int>(text.size()));
+    TextOutA(dc, width / 2, height / 2 - scaled(BAR_TEXT_RISE, state.dpi), text.c_str(),
+             static_cast<int>(text.size()));
     SelectObject(dc, oldFont);
     ReleaseDC(bar, dc);
 }
@@ -92,14 +98,15 @@ LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case MSG_TEXT_BAR_INIT:
         GetClientRect(bar, &state->client);
+        state->dpi = windowDpi(bar);
         // With visual styles the bar ignores its colours unless its theme is off.
         SetWindowTheme(bar, L" ", L" ");
         CallWindowProcA(previous, bar, PBM_SETPOS, 0, 0);
         CallWindowProcA(previous, bar, PBM_SETRANGE32, 0, PROGRESS_RANGE);
         if (!state->font)
-            state->font =
-                CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Calibri");
+            state->font = CreateFontA(scaled(BAR_FONT_HEIGHT, state->dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                      FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Calibri");
         break;
     case WM_PAINT:
         // Every paint redraws the whole bar, then the text goes over it.
@@ -133,18 +140,20 @@ namespace {
 HeaderPens* sharedPens = nullptr;
 } // namespace
 
-HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect) {
+HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect, int dpi) {
     if (!sharedPens) {
         sharedPens = new HeaderPens;
-        for (int i = 0; i < 15; ++i) {
+        for (int i = 0; i < HEADER_GRADIENT_ROWS; ++i) {
             const auto grey = 210u + static_cast<unsigned>(std::floor(i * 45.0 / 15.0 + 0.5));
             sharedPens->pens[i] = CreatePen(PS_SOLID, 1, rgb(grey, grey, grey));
         }
     }
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < HEADER_GRADIENT_ROWS; ++i) {
         HGDIOBJ old = SelectObject(dc, sharedPens->pens[i]);
-        MoveToEx(dc, rect.left, i, nullptr);
-        LineTo(dc, rect.right, i);
+        for (int row = scaled(i, dpi); row < scaled(i + 1, dpi); ++row) {
+            MoveToEx(dc, rect.left, row, nullptr);
+            LineTo(dc, rect.right, row);
+        }
         SelectObject(dc, old);
     }
     return sharedPens;
@@ -157,4 +166,3 @@ void releaseHeaderPens() {
     delete sharedPens;
     sharedPens = nullptr;
 }
-

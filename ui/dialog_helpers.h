@@ -13,13 +13,15 @@ constexpr COLORREF rgb(unsigned red, unsigned green, unsigned blue) {
 // The painted progress bar's private initialisation message.
 constexpr UINT MSG_TEXT_BAR_INIT = WM_APP + 2;
 
-// Tahoma of `points` at the window's display resolution (LOGPIXELSY).
+// Tahoma of `points` at the window's display resolution (windowDpi).
 HFONT createTahomaFont(HWND window, int points, int weight);
 
-// Shows the folder browser owned by `page`; a chosen folder goes into IDC_OUTPUT_DIR. Gives whether a folder was chosen.
+// Shows the folder browser owned by `page`; a chosen folder goes into IDC_OUTPUT_DIR. Gives whether a folder
+// was chosen.
 bool browseForOutputDirectory(HWND page);
 
-// Shows the open-file dialog owned by `page`; a chosen file goes into IDC_SOURCE. Gives whether a file was chosen.
+// Shows the open-file dialog owned by `page`; a chosen file goes into IDC_SOURCE. Gives whether a file was
+// chosen.
 bool browseForSourceFile(HWND page);
 
 // Makes `bar` a painted progress bar: replaces its window procedure with
@@ -29,12 +31,15 @@ LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM l
 
 // The 15 grey pens of the header gradient, created on first use and shared by
 // every page.
+constexpr int HEADER_GRADIENT_ROWS = 15;
 struct HeaderPens {
-    HPEN pens[15];
+    HPEN pens[HEADER_GRADIENT_ROWS];
 };
 
-// Draws the gradient in rows 0 to 14 across `rect`; gives the shared pens.
-HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect);
+// Draws the gradient across `rect` from row 0 down: at 96 DPI rows 0 to 14,
+// one pen each; at `dpi` each pen takes the rows its row scales to, so the
+// strip keeps its height on screen. Gives the shared pens.
+HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect, int dpi);
 // Releases the shared pens; harmless when already released. The next paint
 // creates them anew.
 void releaseHeaderPens();

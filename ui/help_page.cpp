@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
+#include "ui/display_scale.h"
 #include "ui/main_window.h"
 
 const HelpTopic HELP_TOPICS[HELP_TOPIC_COUNT] = {
@@ -72,6 +73,7 @@ static void InitHelpPage(HWND page) {
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     HelpPageState& state = *record;
     GetClientRect(page, &state.clientRect);
+    state.dpi = windowDpi(page);
 
     HWND text = GetDlgItem(page, IDC_TOPIC_TEXT);
     HWND topics = GetDlgItem(page, IDC_TOPICS);
@@ -103,7 +105,8 @@ static void ShowSelectedTopic(HWND page) {
         ShowWindow(text, SW_HIDE);
         if (state.aboutPanel) {
             ShowWindow(state.aboutPanel, SW_SHOW);
-            SetWindowPos(state.aboutPanel, HWND_TOP, ABOUT_PANEL_X, ABOUT_PANEL_Y, 0, 0, SWP_NOSIZE);
+            SetWindowPos(state.aboutPanel, HWND_TOP, scaled(ABOUT_PANEL_X, state.dpi),
+                         scaled(ABOUT_PANEL_Y, state.dpi), 0, 0, SWP_NOSIZE);
         }
     } else if (state.previousTopic == ABOUT_TOPIC) {
         if (state.aboutPanel) ShowWindow(state.aboutPanel, SW_HIDE);
@@ -116,7 +119,7 @@ static void ShowSelectedTopic(HWND page) {
 static void OnPaint(HWND page) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(page, &paint);
-    paintHeaderGradient(dc, stateOf(page).clientRect);
+    paintHeaderGradient(dc, stateOf(page).clientRect, stateOf(page).dpi);
     EndPaint(page, &paint);
 }
 

@@ -2,6 +2,7 @@
 // (dialog IDD_ABOUT) shown in place of the text for the topic "About".
 #pragma once
 
+#include "res/resource.h"
 #include "ui/dialog_helpers.h"
 
 #include <windows.h>
@@ -18,7 +19,8 @@ extern const HelpTopic HELP_TOPICS[HELP_TOPIC_COUNT];
 
 // The topic whose place the About panel takes; its text is empty.
 constexpr int ABOUT_TOPIC = 2;
-// Where the About panel goes in the Help page's client area, in pixels.
+// Where the About panel goes in the Help page's client area, in pixels at 96
+// DPI (scaled to the page's).
 constexpr int ABOUT_PANEL_X = 100;
 constexpr int ABOUT_PANEL_Y = 15;
 
@@ -28,14 +30,15 @@ struct HelpPageState {
     HFONT topicFont = nullptr;
     HWND aboutPanel = nullptr; // nullptr when IDD_ABOUT could not be created
     RECT clientRect {};        // taken once, for the header gradient
+    int dpi = 96;              // the page's, taken once: the gradient and the panel's place
     WNDPROC previousTextProc = nullptr;
 };
 
 // ---- The About panel -------------------------------------------------------
 
-inline constexpr char ABOUT_PRODUCT_NAME[] = "Morvane";
+inline constexpr char ABOUT_PRODUCT_NAME[] = MORVANE_PRODUCT_NAME;
 inline constexpr char ABOUT_VERSION[] = "Version 1.0";
-inline constexpr char ABOUT_COPYRIGHT[] = "Copyright (C) 2026 The Morvane developers";
+inline constexpr char ABOUT_COPYRIGHT[] = MORVANE_COPYRIGHT;
 inline constexpr char ABOUT_WEB_HEADING[] =
     "For updates, further information, and additional programs, visit:";
 inline constexpr char ABOUT_WEB_TEXT[] = "morvane.example.org";
@@ -49,7 +52,12 @@ struct AboutPanelState {
     HFONT nameFont = nullptr;    // 20 points
     HFONT versionFont = nullptr; // 12 points
     HFONT textFont = nullptr;    // 8 points: copyright, headings, links
+    int dpi = 96;                // the panel's: its painted places are pixels at 96 DPI, scaled
     int centreX = 0;             // half the client width, rounded down
+    // The emblem drawn for the panel's DPI, and the one the static loaded from
+    // the template, given back to it at the end; both nullptr at 96 DPI.
+    HBITMAP scaledEmblem = nullptr;
+    HBITMAP templateEmblem = nullptr;
     // The clickable areas under the two links. Unlike the usual RECT, both
     // edges belong to them: see linkContains.
     RECT webLink {};
@@ -62,6 +70,21 @@ struct AboutPanelState {
 // Whether `point` lies in `link`, its right and bottom edges included.
 bool linkContains(const RECT& link, POINT point);
 
+// One text the panel paints, in painting order: its font, its colour, and its
+// reference point in pixels at 96 DPI, the top-left corner, or for a centred
+// text the top-centre point, whose x is then the panel's middle.
+struct AboutText {
+    const char* text;
+    HFONT AboutPanelState::*font;
+    bool centred;
+    COLORREF colour;
+    int x;
+    int y;
+};
+constexpr int ABOUT_TEXT_COUNT = 7;
+extern const AboutText ABOUT_TEXTS[ABOUT_TEXT_COUNT];
+// Where `text` is painted on the panel: its reference point at the panel's DPI.
+POINT aboutTextPoint(const AboutPanelState& panel, const AboutText& text);
 
 // How the panel opens a link: ShellExecuteA. Tests put a recorder here so that
 // a click under Wine starts no browser or mail program.

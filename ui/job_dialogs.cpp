@@ -3,6 +3,7 @@
 #include "ui/job_dialogs.h"
 
 #include "res/resource.h"
+#include "ui/taskbar_progress.h"
 #include "ui/text_win32.h"
 
 static_assert(BOX_OK == MB_OK && BOX_OKCANCEL == MB_OKCANCEL && BOX_YESNO == MB_YESNO &&
@@ -34,7 +35,11 @@ int promptOverwrite(const std::string& path) {
 }
 
 int WindowPrompt::showMessage(const std::string& text, const std::string& caption, unsigned flags) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    const bool failure = taskbarWindow && isFailureBox(flags);
+    if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 1, 0);
+    const int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 0, 0);
+    return answer;
 }
 
 int WindowPrompt::askOverwrite(const std::string& path) { return promptOverwrite(path); }

@@ -21,6 +21,11 @@ int promptOverwrite(const std::string& path);
 
 class WindowPrompt final : public UserPrompt {
 public:
+    // The main window, told (posted: the caller may be a worker) when a
+    // failure message opens and when it is dismissed, for its taskbar button;
+    // nullptr for a prompt that reports no failures.
+    HWND taskbarWindow = nullptr;
+
     int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
     int askOverwrite(const std::string& path) override;
 };

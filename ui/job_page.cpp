@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
+#include "ui/display_scale.h"
 #include "ui/main_window.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
@@ -61,6 +62,8 @@ static LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam,
 void InitJobPage(HWND page, JobPageState* state) {
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     GetClientRect(page, &state->clientRect);
+    state->dpi = windowDpi(page);
+    state->prompt.taskbarWindow = GetParent(page);
     state->previousSourceProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         GetDlgItem(page, IDC_SOURCE), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SourceFieldProc)));
     installTextProgressBar(GetDlgItem(page, IDC_PROGRESS));
@@ -127,7 +130,7 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(page, &paint);
-        paintHeaderGradient(dc, state->clientRect);
+        paintHeaderGradient(dc, state->clientRect, state->dpi);
         EndPaint(page, &paint);
         return true;
     }

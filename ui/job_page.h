@@ -20,6 +20,7 @@ struct JobPageState {
     WindowPrompt prompt;
     HANDLE worker = nullptr; // the most recent worker thread
     RECT clientRect {};      // taken at initialisation: the header gradient's width
+    int dpi = 96;            // the page's, taken at initialisation: the gradient's height
     WNDPROC previousSourceProc = nullptr;
     bool isJoinPage = false;
     // What Enter and a dropped file in the source field do on this page; the

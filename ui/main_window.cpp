@@ -4,10 +4,11 @@
 #include "core/segment_name.h"
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
+#include "ui/display_scale.h"
+#include "ui/help_page.h"
 #include "ui/job_page.h"
 #include "ui/join_page.h"
 #include "ui/split_page.h"
-#include "ui/help_page.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -19,12 +20,49 @@ namespace {
 
 MainWindowState state;
 
-constexpr int PAGE_X = 13;
-constexpr int PAGE_Y = 33;
 constexpr int CONTROL_SOURCE_PATH = IDC_SOURCE;
+// Where a tab's caption goes in its tab, and how far an unselected tab's
+// white reaches below it, in pixels at 96 DPI.
+constexpr int CAPTION_X = 5;
+constexpr int CAPTION_Y = 3;
+constexpr int CAPTION_BOTTOM_MARGIN = 2;
+constexpr int UNSELECTED_TAB_EXTENSION = 2;
 
-void placeCurrentPage() {
-    SetWindowPos(state.currentPage, HWND_TOP, PAGE_X, PAGE_Y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
+// The current page goes into the tab control's display area (TCM_ADJUSTRECT),
+// against its top and right edges. The page's size comes from dialog units
+// and the display area's margins are pixels, so the page can be a few pixels
+// wider than the area (3 at 96 DPI): the excess lies over the left margin,
+// inside the tab control's frame. At 96 DPI this is the page's place of old,
+// (13, 33).
+void placeCurrentPage(HWND window) {
+    HWND tabs = GetDlgItem(window, IDC_TABS);
+    RECT area;
+    GetClientRect(tabs, &area);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(tabs, window, reinterpret_cast<POINT*>(&area), 2);
+    RECT page;
+    GetWindowRect(state.currentPage, &page);
+    const int x = area.right - (page.right - page.left);
+    SetWindowPos(state.currentPage, HWND_TOP, x, area.top, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
+}
+
+// The tabs grow taller when the caption, at its offset, would not fit them:
+// the tab control sizes them for its own font with a margin in pixels that
+// does not grow with the scale.
+void fitTabHeight(HWND tabs) {
+    RECT item {};
+    SendMessageA(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    HDC dc = GetDC(tabs);
+    HGDIOBJ oldFont = SelectObject(dc, state.tabFont);
+    TEXTMETRICA metrics {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, oldFont);
+    ReleaseDC(tabs, dc);
+    const int needed =
+        scaled(CAPTION_Y, state.dpi) + metrics.tmHeight + scaled(CAPTION_BOTTOM_MARGIN, state.dpi);
+    if (item.bottom - item.top >= needed) return;
+    const auto width = static_cast<WORD>(item.right - item.left);
+    SendMessageA(tabs, TCM_SETITEMSIZE, 0, static_cast<LPARAM>(width | static_cast<DWORD>(needed) << 16));
 }
 
 // The command line is one path: one leading and one trailing double quote go.
@@ -50,11 +88,13 @@ HWND createPage(HWND window, int dialogId, DLGPROC procedure, const char* path) 
 
 BOOL OnInitDialog(HWND window, const char* commandLine) {
     state = MainWindowState {};
+    state.dpi = windowDpi(window);
     state.tabFont = createTahomaFont(window, 8, FW_DONTCARE);
     HWND tabs = GetDlgItem(window, IDC_TABS);
     insertTab(tabs, 0, "Split");
     insertTab(tabs, 1, "Join");
     insertTab(tabs, 2, "Help");
+    fitTabHeight(tabs);
 
     const std::string path = pathFromCommandLine(commandLine);
     const bool segment = !path.empty() && isSegmentPath(path);
@@ -81,7 +121,7 @@ BOOL OnInitDialog(HWND window, const char* commandLine) {
     ShowWindow(state.currentPage, SW_SHOW);
     EnableWindow(state.currentPage, TRUE);
     SendMessageA(tabs, TCM_SETCURSEL, segment ? 1 : 0, 0);
-    placeCurrentPage();
+    placeCurrentPage(window);
     SetFocus(GetDlgItem(state.currentPage, CONTROL_SOURCE_PATH));
     return TRUE;
 }
@@ -92,7 +132,7 @@ void OnTabChange(HWND window) {
     ShowWindow(state.currentPage, SW_HIDE);
     EnableWindow(state.currentPage, FALSE);
     state.currentPage = state.pages[index];
-    placeCurrentPage();
+    placeCurrentPage(window);
     EnableWindow(state.currentPage, TRUE);
     ShowWindow(state.currentPage, SW_SHOW);
     SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : CONTROL_SOURCE_PATH));
@@ -105,7 +145,7 @@ void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
     if (item.itemID == selected) {
         FillRect(item.hDC, &rect, greyBrush);
     } else {
-        rect.bottom += 2;
+        rect.bottom += scaled(UNSELECTED_TAB_EXTENSION, state.dpi);
         FillRect(item.hDC, &rect, whiteBrush);
     }
     char text[256] = {};
@@ -116,7 +156,8 @@ void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
     SendDlgItemMessageA(window, IDC_TABS, TCM_GETITEMA, item.itemID, reinterpret_cast<LPARAM>(&tab));
     SetBkMode(item.hDC, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(item.hDC, state.tabFont);
-    TextOutA(item.hDC, item.rcItem.left + 5, item.rcItem.top + 3, text, lstrlenA(text));
+    TextOutA(item.hDC, item.rcItem.left + scaled(CAPTION_X, state.dpi),
+             item.rcItem.top + scaled(CAPTION_Y, state.dpi), text, lstrlenA(text));
     SelectObject(item.hDC, oldFont);
 }
 
@@ -128,13 +169,14 @@ void OnClose() {
     if (!splitMayClose || !joinMayClose) return;
     DeleteObject(state.tabFont);
     state.tabFont = nullptr;
+    state.taskbar.button.reset(); // before the entry ends the component services
     for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
     PostQuitMessage(0);
 }
 
 } // namespace
 
-INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(window, reinterpret_cast<const char*>(lParam));
     case WM_NOTIFY: {
@@ -144,9 +186,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM, LPARAM lParam
     }
     case WM_DRAWITEM: OnDrawItem(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_MOVE:
-        if (state.currentPage) placeCurrentPage();
+        if (state.currentPage) placeCurrentPage(window);
         return TRUE;
     case WM_CLOSE: OnClose(); return TRUE;
+    case MSG_TASKBAR_PROGRESS:
+    case MSG_TASKBAR_IDLE:
+    case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;
     default: return FALSE;
     }
 }

@@ -3,6 +3,8 @@
 // working pages before the program ends.
 #pragma once
 
+#include "ui/taskbar_progress.h"
+
 #include <windows.h>
 
 // Shared brushes, created before the entry runs and kept until the process
@@ -20,6 +22,8 @@ struct MainWindowState {
     HWND pages[PAGE_COUNT] = {};
     HWND currentPage = nullptr;
     HFONT tabFont = nullptr;
+    int dpi = 96; // the window's, taken at initialisation (the program is system-DPI aware)
+    TaskbarProgress taskbar;
 };
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

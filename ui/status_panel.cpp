@@ -4,6 +4,7 @@
 #include "core/display_format.h"
 #include "res/resource.h"
 #include "ui/job_dialogs.h"
+#include "ui/taskbar_progress.h"
 #include "ui/text_win32.h"
 
 #include <commctrl.h>
@@ -48,7 +49,10 @@ void ShowProgress(JobProgress& progress, HWND page, JobControl& control) {
     setItemTextFormat(page, IDC_ELAPSED, "Time Elapsed: %s", FormatDuration(s.elapsedSeconds).c_str());
     const double remaining = EstimateSecondsLeft(s.bytesDone, s.totalBytes, s.elapsedSeconds);
     setItemTextFormat(page, IDC_REMAINING, "Estimated Time Remaining: %s", FormatDuration(remaining).c_str());
-    setWindowTextFormat(GetParent(page), "%u%% - Morvane", static_cast<unsigned>(percent));
+    // The title's whole percentage, and the taskbar button with it.
+    const auto whole = static_cast<unsigned>(percent);
+    setWindowTextFormat(GetParent(page), "%u%% - Morvane", whole);
+    SendMessageA(GetParent(page), MSG_TASKBAR_PROGRESS, whole, IsPaused(control) ? 1 : 0);
 }
 
 void ResetStatusPanel(HWND page, bool isJoinPage) {
@@ -58,6 +62,7 @@ void ResetStatusPanel(HWND page, bool isJoinPage) {
         SetDlgItemTextA(page, id, "");
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETPOS, 0, 0);
     SetWindowTextA(GetParent(page), "Morvane");
+    SendMessageA(GetParent(page), MSG_TASKBAR_IDLE, 0, 0);
 }
 
 void SetJobControls(HWND page, bool jobRunning, bool isJoinPage) {

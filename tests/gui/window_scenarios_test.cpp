@@ -1,14 +1,17 @@
 // The window program driven as a user drives it, observed only through its
 // windows, the files on disk and the boxes it shows: the refusals of bad input,
 // the live displays, real splits and joins with their questions, pause, cancel
-// and close, and the Help page.
+// and close, the taskbar button, and the Help page.
 #include "core/job_step.h"
 #include "core/segment_name.h"
 #include "tests/gui/harness.h"
 #include "tests/support/test_support.h"
 #include "ui/help_page.h"
+#include "ui/taskbar_progress.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -18,6 +21,35 @@ using Bytes = std::vector<unsigned char>;
 const char* const OVERWRITE = "Overwrite Existing File:";
 const char* const SPLIT_DONE = "File splitting operation successful!";
 const std::string HELD = "2,097,152 / 4,194,304 Bytes"; // a 4 MiB split in two, held before the second file
+
+// What the main window's taskbar button was last told, recorded in place of
+// ITaskbarList3; with each percentage given while the title showed another.
+struct TaskbarRecord {
+    TaskbarState state = TaskbarState::None;
+    unsigned percent = 0;
+    std::vector<std::string> offTitle;
+} taskbar;
+
+class RecordingTaskbarButton final : public TaskbarButton {
+public:
+    explicit RecordingTaskbarButton(HWND window) : window_(window) {}
+    void setPercent(unsigned percent) override {
+        taskbar.percent = percent;
+        const std::string title = Text(window_);
+        if (title.find('%') != std::string::npos && title != std::to_string(percent) + "% - Morvane")
+            taskbar.offTitle.push_back(std::to_string(percent) + " under " + title);
+    }
+    void setState(TaskbarState state) override { taskbar.state = state; }
+
+private:
+    HWND window_;
+};
+
+// Every window of these tests records: none of them talks to a real taskbar.
+const TaskbarButtonFactory shellTaskbarButton =
+    std::exchange(createTaskbarButton, [](HWND window) -> std::unique_ptr<TaskbarButton> {
+        return std::make_unique<RecordingTaskbarButton>(window);
+    });
 
 std::string Question(const std::string& path) {
     return "File:\r\n\r\n" + path + "\r\n\r\nalready exists.  Overwrite?";
@@ -29,7 +61,10 @@ protected:
     Window w;
     std::string out = temp.file("out");
 
-    void SetUp() override { CreateDirectoryA(out.c_str(), nullptr); }
+    void SetUp() override {
+        CreateDirectoryA(out.c_str(), nullptr);
+        taskbar = {};
+    }
     std::string file(const std::string& name, std::size_t size, std::uint32_t seed = 7) {
         WriteFile(temp.file(name), PatternBytes(size, seed));
         return temp.file(name);
@@ -268,8 +303,40 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     PostMessageA(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(w.answer("Exit:", IDYES), "Are you sure you want to exit?");
     EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; })); // the loop ends, with code 0
-    EXPECT_EQ(FileSize(second), 2 << 20); // the earlier complete one, untouched
+    EXPECT_EQ(FileSize(second), 2 << 20);                 // the earlier complete one, untouched
     EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), (2 << 20) - 1);
+    EXPECT_EQ(taskbar.offTitle, std::vector<std::string>()); // two jobs: the button followed the title
+}
+
+TEST_F(Scenario, TheTaskbarButtonShowsTheTitlesPercentPauseAndAFailureUntilItIsDismissed) {
+    const std::string source = file("movie.avi", 4 << 20); // held at 50% before its second file
+    WriteFile(part(source, 1, 2), { 'x' });
+    splitInto(source, "2");
+    hold(SPLIT, startUntilAsked(SPLIT));
+    EXPECT_EQ(Text(w.main), "50% - Morvane");
+    EXPECT_EQ(taskbar.state, TaskbarState::Paused);
+    EXPECT_EQ(taskbar.percent, 50u);
+    w.click(SPLIT, IDC_PAUSE);
+    EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
+    ASSERT_TRUE(idle(SPLIT));
+    EXPECT_EQ(taskbar.state, TaskbarState::None);
+
+    // A join whose second member goes while the worker asks about the output:
+    // its failure shows in red for as long as the message is open, ticks or not.
+    const std::string first = file("joined.bin.1_of_2", 1 << 20), second = file("joined.bin.2_of_2", 1 << 20);
+    file("joined.bin", 1);
+    w.tab(JOIN);
+    w.drop(JOIN, IDC_SOURCE, first);
+    HWND question = startUntilAsked(JOIN), failure = nullptr;
+    DeleteFileA(second.c_str());
+    Click(GetDlgItem(question, IDYES));
+    ASSERT_TRUE(w.pump([&] { return (failure = FindBox("Error:")) != nullptr; }));
+    w.pump([] { return false; }, 1500ms);
+    EXPECT_EQ(taskbar.state, TaskbarState::Error);
+    Click(GetDlgItem(failure, IDOK));
+    ASSERT_TRUE(idle(JOIN));
+    EXPECT_EQ(taskbar.state, TaskbarState::None);
+    EXPECT_EQ(taskbar.offTitle, std::vector<std::string>());
 }
 
 TEST_F(Scenario, HelpShowsTheSelectedTopicAndAboutItsPanel) {
