@@ -6,6 +6,7 @@
 #include "core/input_check.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
+#include "join/segment_discovery.h"
 #include "platform/platform.h"
 #include "split/split_engine.h"
 
@@ -113,29 +114,27 @@ static int JobResult(CliIo& io, const CliOptions& options, const JobProgress& pr
 
 // The first segment of a split into `count` that exists already, or empty.
 // One listing of the output directory, not one query per segment: a plan may
-// have four billion of them.
+// have four billion of them. Discovery picks the files of this set; of those,
+// only the names this split writes (the same zero padding) count.
 static std::string FirstExistingSegment(const SplitRequest& request, std::uint32_t count) {
     const std::string firstPath = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
-    const SegmentPathParts first(firstPath);
-    const std::string stem = first.name + first.extension + "."; // the name before the number
-    const std::string tail = "_of_" + std::to_string(count);
-    const std::size_t digits = DecimalDigits(count);
     std::vector<std::string> names;
-    platform::listMatching(firstPath.substr(0, firstPath.size() - first.suffix.size()) + ".*", names);
-    std::uint64_t lowest = 0;
-    for (const std::string& name : names) {
-        if (name.size() != stem.size() + digits + tail.size() ||
-            !platform::sameName(name.substr(0, stem.size()), stem) ||
-            !platform::sameName(name.substr(stem.size() + digits), tail))
-            continue;
-        const std::string number = name.substr(stem.size(), digits);
-        if (number.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::uint64_t k = std::stoull(number);
-        if (k >= 1 && k <= count && (lowest == 0 || k < lowest)) lowest = k;
+    platform::listMatching(SegmentPathParts(firstPath).path() + ".*", names);
+    const SegmentSet found = SelectSetMembers(firstPath, names, [](const std::string&, std::int64_t& size) {
+        size = 0; // only the names matter here
+        return true;
+    });
+    std::string first;
+    std::int64_t lowest = 0;
+    for (const auto& entry : found) {
+        SegmentPathParts member(entry.first);
+        const std::string suffix = member.suffix;
+        const std::int64_t k = member.suffixNumber(true);
+        if (k < 1 || k > count || (lowest != 0 && k >= lowest)) continue;
+        member.setSegmentSuffix(static_cast<std::uint32_t>(k - 1), count);
+        if (member.suffix == suffix) lowest = k, first = entry.first;
     }
-    if (lowest == 0) return "";
-    return ComposeSegmentPath(request.sourcePath, request.outputDir, static_cast<std::uint32_t>(lowest - 1),
-                              count);
+    return first;
 }
 
 int SplitCommand(const CliOptions& options, CliIo& io) {
