@@ -4,6 +4,7 @@
 #include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/input_check.h"
+#include "core/job_step.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
 #include "join/segment_discovery.h"
@@ -18,6 +19,8 @@
 #ifndef MORVANE_VERSION
 #define MORVANE_VERSION "0"
 #endif
+
+const char* const TEXT_FORCE_JOIN = "Use --force to join them anyway.";
 
 int Fail(CliIo& io, const std::string& text, int code) {
     std::lock_guard lock(io.errMutex);
@@ -120,10 +123,12 @@ static std::string FirstExistingSegment(const SplitRequest& request, std::uint32
     const std::string firstPath = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
     std::vector<std::string> names;
     platform::listMatching(SegmentPathParts(firstPath).path() + ".*", names);
-    const SegmentSet found = SelectSetMembers(firstPath, names, [](const std::string&, std::int64_t& size) {
+    std::vector<UnreadableMember> none;
+    const auto nameOnly = [](const std::string&, std::int64_t& size, std::string&) {
         size = 0; // only the names matter here
         return true;
-    });
+    };
+    const SegmentSet found = SelectSetMembers(firstPath, names, nameOnly, none);
     std::string first;
     std::int64_t lowest = 0;
     for (const auto& entry : found) {
@@ -135,6 +140,36 @@ static std::string FirstExistingSegment(const SplitRequest& request, std::uint32
         if (member.suffix == suffix) lowest = k, first = entry.first;
     }
     return first;
+}
+
+// The bytes the segments need on the output volume: all of them, less the
+// whole blocks a kernel copy shares with the source where the volume can.
+static std::int64_t SplitSpaceNeeded(const SplitRequest& request, const SplitPlan& plan) {
+    std::int64_t blockSize = 0, needed = 0, offset = 0;
+    if (!platform::canShareStorage(request.sourcePath, request.outputDir, blockSize)) return plan.sourceSize;
+    // Segments of one size from one offset on: the first as it falls; the rest
+    // share whole blocks only when size and offset are whole blocks, and are
+    // otherwise counted whole (a count of four billion costs no time).
+    const auto add = [&](std::uint32_t count, std::int64_t size) {
+        if (count == 0) return;
+        const std::int64_t rest = std::int64_t { count - 1 } * size;
+        needed += UnsharedBytes(offset, 0, size, blockSize);
+        if (offset % blockSize != 0 || size % blockSize != 0) needed += rest;
+        offset += size + rest;
+    };
+    add(plan.leadCount, plan.leadSize);
+    add(plan.tailCount, plan.tailSize);
+    return needed;
+}
+
+// The temporary files earlier interrupted splits of this source left beside
+// this split's segment names.
+static std::vector<Leftover> SplitLeftovers(const SplitRequest& request, std::uint32_t count) {
+    const std::string first = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
+    return FindLeftovers(SegmentPathParts(first).path(), [&](const std::string& finalPath) {
+        const SegmentPathParts segment(finalPath);
+        return segment.isSegment() && segment.suffixNumber(false) == static_cast<std::int64_t>(count);
+    });
 }
 
 int SplitCommand(const CliOptions& options, CliIo& io) {
@@ -175,13 +210,16 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     // As the join does: when the volume cannot be asked, a lack of space shows
     // as a write failure.
     std::uint64_t available = 0;
+    const std::int64_t needed = SplitSpaceNeeded(request, plan);
     if (!platform::freeBytesAvailable(request.outputDir, available))
         platform::clearLastError();
-    else if (available < static_cast<std::uint64_t>(plan.sourceSize))
-        return Fail(io, "Insufficient disk space for the split files: " +
-                            FormatThousands(static_cast<std::uint64_t>(plan.sourceSize)) + " bytes needed.");
+    else if (available < static_cast<std::uint64_t>(needed))
+        return Fail(io, WithLeftovers("Insufficient disk space for the split files: " +
+                                          FormatThousands(static_cast<std::uint64_t>(needed)) + " bytes needed.",
+                                      SplitLeftovers(request, plan.segmentCount())));
     JobControl control;
     control.blockSize = CLI_BLOCK_SIZE;
+    control.flushToDevice = !options.noSync;
     JobProgress progress;
     SplitThreadArgs args { request, plan, control, progress, prompt };
     RunJob(io, control, progress, prompt, [&] { SplitWorker(args); });
@@ -216,9 +254,14 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
     }
     const std::string problem = CheckJoinInput(request);
     if (!problem.empty()) return Fail(io, problem);
-    const SegmentSet set = DiscoverSegments(request.sourcePath);
-    const std::string refusal = SetRefusalNamingMissing(set, ExamineSet(set));
+    std::vector<UnreadableMember> unreadable;
+    const SegmentSet set = DiscoverSegments(request.sourcePath, unreadable);
+    const SetReport report = ExamineSet(set);
+    const std::string refusal = JoinRefusal(set, unreadable, report);
     if (!refusal.empty()) return Fail(io, refusal);
+    const std::string oddSizes = OddSizeProblem(report);
+    if (!oddSizes.empty() && !options.force) return Fail(io, oddSizes + " " + TEXT_FORCE_JOIN);
+    request.joinOddSizes = true; // asked and answered here
     const std::string outputPath = JoinOutputPath(request);
     if (!request.toStandardOutput && platform::isDirectory(outputPath))
         return Fail(io, "The output " + outputPath +
@@ -227,6 +270,7 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
     TerminalPrompt prompt(io, options.overwrite);
     JobControl control;
     control.blockSize = CLI_BLOCK_SIZE;
+    control.flushToDevice = !options.noSync;
     JobProgress progress;
     JoinThreadArgs args { request, control, progress, prompt };
     // With the joined bytes on standard output, every message goes to stderr.

@@ -19,10 +19,8 @@ int InfoCommand(const CliOptions& options, CliIo& io);
 int SumsCommand(const CliOptions& options, CliIo& io);
 int VerifyCommand(const CliOptions& options, CliIo& io);
 
-// Why a join of the set would not give the original file back, as the join
-// says it, with the missing numbers named (a bounded list of ranges: N may be
-// two billion); empty when the join may start.
-std::string SetRefusalNamingMissing(const SegmentSet& set, const SetReport& report);
+// What the command line adds to the refusal of a set of odd sizes.
+extern const char* const TEXT_FORCE_JOIN;
 
 // Prints "morvane-cli: <text>" (one line) on stderr and gives `code`.
 int Fail(CliIo& io, const std::string& text, int code = 1);

@@ -54,6 +54,13 @@ const OptionEntry OPTIONS[] = {
     { "--verbose", nullptr, SPLIT | JOIN, nullptr,
       "at the end, say how the bytes were copied: as shared extents,\n"
       "inside the kernel, or through memory" },
+    { "--no-sync", nullptr, SPLIT | JOIN, nullptr,
+      "leave flushing to the system: faster on a slow disk, but after a\n"
+      "power loss a file reported complete may hold zeros or old bytes\n"
+      "(for scratch files, or scripts that run sync once at the end)" },
+    { "--force", nullptr, JOIN, nullptr,
+      "join a set whose sizes look like no split's (a member cut short,\n"
+      "or one from another file) instead of refusing it" },
 };
 
 const CommandEntry* FindCommand(const std::string& name) {
@@ -138,6 +145,10 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
                 options.*(option->into) = args[++i];
             } else if (arg == "--verbose") {
                 options.verbose = true;
+            } else if (arg == "--no-sync") {
+                options.noSync = true;
+            } else if (arg == "--force") {
+                options.force = true;
             } else if (arg == "--yes") {
                 options.overwrite = Overwrite::Yes;
             } else {

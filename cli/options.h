@@ -22,6 +22,8 @@ struct CliOptions {
     std::optional<std::string> sumsFile;   // --sums
     Overwrite overwrite = Overwrite::Ask;  // --yes, --no-clobber
     bool verbose = false;                  // --verbose
+    bool noSync = false;                   // --no-sync
+    bool force = false;                    // --force
     bool help = false;                     // with a command: that command's help
     bool version = false;
 };

@@ -106,41 +106,21 @@ int CheckedSet(const CliOptions& options, CliIo& io, SetReport& report, std::str
     if (!isSegmentPath(options.operand)) return Fail(io, "Please enter a valid split file pathname.");
     const SegmentPathParts segment(options.operand);
     sourceName = segment.name + segment.extension;
-    const SegmentSet set = DiscoverSegments(options.operand);
+    std::vector<UnreadableMember> unreadable;
+    const SegmentSet set = DiscoverSegments(options.operand, unreadable);
     report = ExamineSet(set);
-    const std::string refusal = SetRefusalNamingMissing(set, report);
+    const std::string refusal = JoinRefusal(set, unreadable, report);
     return refusal.empty() ? 0 : Fail(io, refusal);
 }
 
-// "2, 5-9": the first `limit` ranges, then how many more there are.
-std::string Ranges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges,
-                   std::size_t limit = SIZE_MAX) {
-    std::string text;
-    for (std::size_t i = 0; i < ranges.size() && i < limit; ++i) {
-        const auto [first, last] = ranges[i];
-        if (!text.empty()) text += ", ";
-        text += first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
-    }
-    if (ranges.size() > limit) text += " and " + std::to_string(ranges.size() - limit) + " more ranges";
-    return text.empty() ? "none" : text;
-}
-
 } // namespace
-
-std::string SetRefusalNamingMissing(const SegmentSet& set, const SetReport& report) {
-    const std::string refusal = SetRefusal(set, report);
-    if (refusal != TEXT_SEGMENTS_MISSING) return refusal;
-    std::int64_t missing = 0;
-    for (const auto& [first, last] : report.missing) missing += std::int64_t { last } - first + 1;
-    return refusal + "Missing numbers: " + Ranges(report.missing, 10) + " (" + std::to_string(missing) +
-           " of " + std::to_string(report.count) + ").";
-}
 
 int InfoCommand(const CliOptions& options, CliIo& io) {
     if (!platform::pathExists(options.operand)) return Fail(io, "The specified input file does not exist.");
     if (!isSegmentPath(options.operand)) return Fail(io, "Please enter a valid split file pathname.");
     const SegmentPathParts segment(options.operand);
-    const SegmentSet set = DiscoverSegments(options.operand);
+    std::vector<UnreadableMember> unreadable;
+    const SegmentSet set = DiscoverSegments(options.operand, unreadable);
     const SetReport report = ExamineSet(set);
     std::FILE* out = io.out;
     std::fprintf(out, "set of %s%s, %d files (from %s)\n", segment.name.c_str(), segment.extension.c_str(),
@@ -151,14 +131,19 @@ int InfoCommand(const CliOptions& options, CliIo& io) {
     for (const SetMember& m : report.outOfRange)
         std::fprintf(out, "  %6d  %s  %s bytes  (outside 1 to %d)\n", m.number, m.path.c_str(),
                      FormatThousands(static_cast<std::uint64_t>(m.size)).c_str(), report.count);
+    for (const UnreadableMember& m : unreadable)
+        std::fprintf(out, "          %s  cannot be read (%s)\n", m.path.c_str(), m.reason.c_str());
     std::fprintf(out, "members: %zu, total: %s bytes\n", set.size(),
                  FormatThousands(static_cast<std::uint64_t>(report.total)).c_str());
-    std::fprintf(out, "missing: %s\n", Ranges(report.missing).c_str());
+    if (!unreadable.empty()) std::fprintf(out, "unreadable: %zu\n", unreadable.size());
+    std::fprintf(out, "missing: %s\n", NumberRanges(report.missing).c_str());
     if (report.duplicates.empty()) std::fprintf(out, "duplicates: none\n");
     for (const auto& [first, second] : report.duplicates)
         std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, first.path.c_str(),
                      second.path.c_str());
-    const std::string refusal = SetRefusalNamingMissing(set, report);
+    std::string refusal = JoinRefusal(set, unreadable, report);
+    if (refusal.empty() && !OddSizeProblem(report).empty())
+        refusal = OddSizeProblem(report) + " " + TEXT_FORCE_JOIN;
     if (refusal.empty()) {
         std::fprintf(out, "join: would start\n");
         return 0;

@@ -28,6 +28,10 @@ struct JobControl {
     // Bytes per block, set before the worker starts: the command line copies in
     // larger blocks (fewer calls; the kernel shares more extents per call).
     std::uint32_t blockSize = COPY_BLOCK_SIZE;
+    // Set before the worker starts: whether each finished file is flushed to the
+    // device before it takes its name, and the directory before the job reports
+    // success. Only the command line's --no-sync clears it.
+    bool flushToDevice = true;
     // Signalled, under pauseMutex, whenever paused becomes false, so that a held
     // worker sleeps instead of spinning and wakes at once.
     std::condition_variable resumed;

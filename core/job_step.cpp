@@ -1,9 +1,12 @@
 // The step both workers share: see job_step.h.
 #include "core/job_step.h"
 
+#include "core/display_format.h"
 #include "core/format_text.h"
+#include "core/segment_name.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <new>
 
@@ -30,26 +33,27 @@ bool MayReplace(JobContext& job, const std::string& path, bool& replace) {
 }
 
 // Creates the first free temporary name for `path`. Exclusive creation: a file
-// left by an earlier interrupted job, or a user's own, is never replaced.
+// left by an earlier interrupted job, a user's own, or a link (even one that
+// leads nowhere) is never replaced; the next name is taken instead.
 static platform::File CreateTemporary(const std::string& path, std::string& tempPath) {
     constexpr int ATTEMPTS = 100;
     for (int attempt = 1; attempt <= ATTEMPTS; ++attempt) {
         tempPath = path + PARTIAL_SUFFIX + (attempt > 1 ? std::to_string(attempt) : "");
         platform::File file = platform::File::createNew(tempPath);
-        if (file.valid() || !platform::pathExists(tempPath)) return file;
+        if (file.valid() || !platform::entryExists(tempPath)) return file;
     }
     return {};
 }
 
 PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t size,
-                          const std::string& createFailed) {
+                          const CreateFailedText& createFailed) {
     PendingOutput output;
     output.finalPath = path;
     if (!MayReplace(job, path, output.replace)) return output;
     // A directory of that name could never be replaced: fail before any copy.
     if (!platform::isDirectory(path)) output.file = CreateTemporary(path, output.tempPath);
     if (!output.file.valid()) {
-        ShowJobError(job.prompt, createFailed);
+        ShowJobError(job.prompt, createFailed(output.tempPath.empty() ? path : output.tempPath));
         return output;
     }
     if (size > 0) {
@@ -66,12 +70,75 @@ PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t
 }
 
 bool CommitOutput(JobContext& job, PendingOutput& output) {
+    if (output.tempPath.empty()) { // written where it belongs (standard output): nothing to name
+        output.file.close();
+        return true;
+    }
+    // The data reaches the device before the name does: a power loss after the
+    // rename must not bring back a complete-looking file full of zeros.
+    if (job.control.flushToDevice && !output.file.flush())
+        return CloseAndShow(job,
+                            formatted("%s\r\n\r\nThe finished file could not be written to the device.  What was "
+                                      "written stays in:\r\n\r\n    %s",
+                                      job.texts.writeFailed, output.tempPath.c_str())
+                                .c_str(),
+                            output.file);
     output.file.close();
-    if (output.tempPath.empty()) return true; // written where it belongs: nothing to name
     if (platform::renameFile(output.tempPath, output.finalPath, output.replace)) return true;
     return ShowJobError(job.prompt, formatted("The finished file could not be given its name:\r\n\r\n    %s\r\n\r\n"
                                               "Its complete data is in:\r\n\r\n    %s",
                                               output.finalPath.c_str(), output.tempPath.c_str()));
+}
+
+bool SettleNames(JobContext& job, const std::string& directory) {
+    if (!job.control.flushToDevice || platform::flushDirectory(directory)) return true;
+    return ShowJobError(job.prompt, formatted("The folder could not be written to the device:\r\n\r\n    %s\r\n\r\n"
+                                              "The finished files may lose their names after a power loss.",
+                                              directory.c_str()));
+}
+
+// The final path of a temporary name: "x.partial" and "x.partial12" give "x".
+static std::string FinalPathOf(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(path[end - 1]))) --end;
+    const std::string suffix = PARTIAL_SUFFIX;
+    if (end < suffix.size() || path.compare(end - suffix.size(), suffix.size(), suffix) != 0) return "";
+    if (end < path.size() && (path[end] == '0' || end + 3 < path.size())) return ""; // .partial2 to .partial100
+    return path.substr(0, end - suffix.size());
+}
+
+std::vector<Leftover> FindLeftovers(const std::string& base,
+                                    const std::function<bool(const std::string& finalPath)>& ours) {
+    std::vector<std::string> names;
+    platform::listMatching(base + ".*", names);
+    PathParts parts;
+    detail::SplitPathText(base, platform::isLeadByte, parts);
+    const std::string directory = parts.drive + parts.directory;
+    std::vector<Leftover> leftovers;
+    for (const std::string& name : names) {
+        const std::string path = directory + name, finalPath = FinalPathOf(path);
+        if (finalPath.empty() || !ours(finalPath)) continue;
+        Leftover leftover { path };
+        const platform::File file = platform::File::openRead(path, platform::Share::Read);
+        if (file.valid() && file.isRegular() && file.size(leftover.size)) leftovers.push_back(leftover);
+    }
+    platform::clearLastError(); // a leftover that cannot be measured is no reason for anything
+    return leftovers;
+}
+
+std::string WithLeftovers(const std::string& refusal, const std::vector<Leftover>& leftovers) {
+    if (leftovers.empty()) return refusal;
+    std::string text = refusal + "\r\n\r\nUnfinished files of earlier interrupted jobs take room there:\r\n";
+    for (const Leftover& leftover : leftovers)
+        appendFormat(text, "\r\n    %s (%s bytes)", leftover.path.c_str(),
+                     FormatThousands(static_cast<std::uint64_t>(leftover.size)).c_str());
+    return text + "\r\n\r\nDelete them if you no longer need them.";
+}
+
+std::int64_t UnsharedBytes(std::int64_t from, std::int64_t to, std::int64_t length, std::int64_t blockSize) {
+    // The system shares a block only between block-aligned offsets of both files.
+    if (blockSize <= 0 || from % blockSize != 0 || to % blockSize != 0) return length;
+    return length % blockSize;
 }
 
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length) {
@@ -92,6 +159,10 @@ CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std
             return CloseAndShow(job, job.texts.writeFailed, out, &in), CopyEnd::Failed;
         case platform::CopyResult::Done: break;
         }
+        // Keeps the bytes waiting for the device few: the bar then follows the
+        // device, and the flush after the last byte is short.
+        if (job.control.flushToDevice && !out.writeBehind())
+            return CloseAndShow(job, job.texts.writeFailed, out, &in), CopyEnd::Failed;
         copied += step;
         AddBlock(job.progress, step, job.stopwatch);
     }

@@ -1,7 +1,8 @@
 // The one step both workers take for every file they write: the overwrite
 // question, the creation and reservation of the file under a temporary name,
 // the copy of its bytes in blocks, with the pause, cancel and progress gates
-// before each block, and the rename that makes the finished file appear.
+// before each block, the flush to the device and the rename that makes the
+// finished file appear.
 #pragma once
 
 #include "core/job_control.h"
@@ -9,7 +10,9 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 // The words a job uses when a step fails; the split and the join say the same
 // things differently.
@@ -56,24 +59,58 @@ struct PendingOutput {
 // and on when that name is taken. Never a segment suffix, so never a member.
 constexpr const char* PARTIAL_SUFFIX = ".partial";
 
-// Asks about replacing `path` (MayReplace), then creates a new temporary file
-// beside it, never replacing any file, and reserves `size` bytes less one (the
-// last write completes the size; an empty file stays empty). On "No" gives an
-// invalid file with no message; on a failure shows `createFailed` or the
-// reservation's text and gives an invalid file.
-PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t size,
-                          const std::string& createFailed);
+// The text shown when the file named by its argument (the temporary name, or
+// the final one when no temporary name could be taken) cannot be created.
+using CreateFailedText = std::function<std::string(const std::string& file)>;
 
-// Closes the finished file and gives it its final name, replacing the old file
-// only when the user agreed (a file with no temporary name is only closed). False, with the reason shown, when the name
-// cannot be given (the data then stays complete under the temporary name).
+// Asks about replacing `path` (MayReplace), then creates a new temporary file
+// beside it, never replacing any file or taking the name of a link, and
+// reserves `size` bytes less one (the last write completes the size; an empty
+// file stays empty). On "No" gives an invalid file with no message; on a
+// failure shows `createFailed` or the reservation's text and gives an invalid
+// file.
+PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t size,
+                          const CreateFailedText& createFailed);
+
+// Flushes the finished file to the device (unless the job was told not to),
+// closes it and gives it its final name, replacing the old file only when the
+// user agreed (a file with no temporary name, standard output, is only
+// closed). False, with the reason shown, when the flush or the rename fails:
+// the file then keeps its temporary name.
 bool CommitOutput(JobContext& job, PendingOutput& output);
+
+// The last step of a job that named files in `directory`: flushes the
+// directory, so that the names outlive a power loss (one flush covers every
+// rename of the job). False, with the reason shown, when the device fails.
+bool SettleNames(JobContext& job, const std::string& directory);
+
+// A temporary file that an earlier, interrupted job left beside a final name.
+struct Leftover {
+    std::string path;
+    std::int64_t size = 0;
+};
+
+// The temporary files ("NAME.partial", "NAME.partial2", ...) in the directory
+// of `base` whose final name starts with `base` + "." and satisfies `ours`.
+std::vector<Leftover> FindLeftovers(const std::string& base,
+                                    const std::function<bool(const std::string& finalPath)>& ours);
+
+// A refusal for want of space, and the leftovers that take room on the volume
+// (for the user to delete when they are no longer needed).
+std::string WithLeftovers(const std::string& refusal, const std::vector<Leftover>& leftovers);
+
+// Of a kernel copy of `length` bytes from offset `from` of one file to offset
+// `to` of another on a volume that shares storage in blocks of `blockSize`
+// bytes: the bytes that still need room of their own (all of them unless both
+// offsets fall on a block boundary, else the last part block).
+std::int64_t UnsharedBytes(std::int64_t from, std::int64_t to, std::int64_t length, std::int64_t blockSize);
 
 enum class CopyEnd { Done, Stopped, Failed };
 
 // Copies `length` bytes from `in`'s position to `out`'s in blocks of the job's
 // block size, each by platform::copyBytes (inside the kernel where it can),
-// counted in the progress and its tally. Before each block it holds while the
-// job is paused and stops when it is cancelled (Stopped: no message). A failure
+// counted in the progress and its tally, with write-behind after each block
+// when the job flushes its files. Before each block it holds while the job is
+// paused and stops when it is cancelled (Stopped: no message). A failure
 // closes both files, then shows its text (Failed).
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length);

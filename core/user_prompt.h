@@ -10,6 +10,7 @@
 constexpr unsigned BOX_OK = 0x0;
 constexpr unsigned BOX_OKCANCEL = 0x1;
 constexpr unsigned BOX_YESNO = 0x4;
+constexpr unsigned BOX_DEFBUTTON2 = 0x100; // the second button (No) is the default
 constexpr unsigned BOX_TASKMODAL = 0x2000;
 
 constexpr int ANSWER_OK = 1;

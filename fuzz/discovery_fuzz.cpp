@@ -1,6 +1,7 @@
 // libFuzzer target: discovery over a made-up directory listing, and the report
 // on the set it finds. Only members are measured, and the set is what they
-// measured, or nothing when one cannot be measured (a "!" in its name); every
+// measured, less those that cannot be measured (a "!" in the name), which are
+// listed as unreadable instead; every
 // member is a listed segment beside the selected one, of its source name (as
 // the file system compares names) and count; the report holds every member,
 // numbered 1..N in order, and a set is joined only when it holds 1..N once each.
@@ -16,14 +17,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> names;
     while (in.remaining_bytes() > 0) names.push_back(in.ConsumeRandomLengthString());
     SegmentSet measured;
-    bool unreadable = false;
-    const auto measure = [&](const std::string& path, std::int64_t& bytes) {
-        measured[path] = bytes = static_cast<std::int64_t>(path.size() % 3);
-        unreadable = unreadable || path.find('!') != std::string::npos;
-        return !unreadable;
+    std::vector<std::string> refused;
+    const auto measure = [&](const std::string& path, std::int64_t& bytes, std::string& reason) {
+        const bool readable = path.find('!') == std::string::npos;
+        if (readable)
+            measured[path] = bytes = static_cast<std::int64_t>(path.size() % 3);
+        else
+            refused.push_back(path), reason = "!";
+        return readable;
     };
-    const SegmentSet set = SelectSetMembers(selected.fullPath(), names, measure);
-    REQUIRE(unreadable ? set.empty() : set == measured);
+    std::vector<UnreadableMember> unreadable;
+    const SegmentSet set = SelectSetMembers(selected.fullPath(), names, measure, unreadable);
+    REQUIRE(set == measured && unreadable.size() == refused.size());
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        REQUIRE(unreadable[i].path == refused[i] && unreadable[i].reason == "!" && !set.count(refused[i]));
     const std::string beside = selected.drive + selected.directory, name = selected.name + selected.extension;
     for (const auto& [path, bytes] : set) {
         const SegmentPathParts member(path);

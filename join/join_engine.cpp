@@ -1,6 +1,7 @@
 // The join worker: see join_engine.h.
 #include "join/join_engine.h"
 
+#include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/job_step.h"
 #include "core/segment_name.h"
@@ -69,12 +70,105 @@ std::string SetRefusal(const SegmentSet& set, const SetReport& report) {
             "them out of the directory and try again.",
             first.number, first.path.c_str(), second.path.c_str());
     }
-    if (!report.missing.empty()) return TEXT_SEGMENTS_MISSING;
+    if (!report.missing.empty()) {
+        std::int64_t missing = 0;
+        for (const auto& [first, last] : report.missing) missing += std::int64_t { last } - first + 1;
+        return formatted("%sMissing numbers: %s (%lld of %d).", TEXT_SEGMENTS_MISSING,
+                         NumberRanges(report.missing, 10).c_str(), static_cast<long long>(missing), report.count);
+    }
     return "";
+}
+
+std::string JoinRefusal(const SegmentSet& set, const std::vector<UnreadableMember>& unreadable,
+                        const SetReport& report) {
+    if (unreadable.empty()) return SetRefusal(set, report);
+    const UnreadableMember& m = unreadable.front();
+    return formatted("The split file:\r\n\r\n    %s\r\n\r\ncannot be read (%s).  Please make it readable, or "
+                     "move it out of the directory, and try again.",
+                     m.path.c_str(), m.reason.empty() ? "unknown reason" : m.reason.c_str());
+}
+
+std::string NumberRanges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges, std::size_t limit) {
+    std::string text;
+    for (std::size_t i = 0; i < ranges.size() && i < limit; ++i) {
+        const auto [first, last] = ranges[i];
+        if (!text.empty()) text += ", ";
+        text += first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
+    }
+    if (ranges.size() > limit) text += " and " + std::to_string(ranges.size() - limit) + " more ranges";
+    return text.empty() ? "none" : text;
+}
+
+static std::string Bytes(std::int64_t size) { return FormatThousands(static_cast<std::uint64_t>(size)); }
+
+std::string OddSizeProblem(const SetReport& report) {
+    const std::vector<SetMember>& members = report.members;
+    if (members.size() < 2) return "";
+    // The largest and smallest of the members before the last.
+    const auto [smallest, largest] = std::minmax_element(
+        members.begin(), members.end() - 1, [](const SetMember& a, const SetMember& b) { return a.size < b.size; });
+    if (largest->size - smallest->size > 1) {
+        // Cut short is what befalls a file; the largest gives the split's size.
+        const auto odd = std::find_if(members.begin(), members.end() - 1,
+                                      [&](const SetMember& m) { return m.size < largest->size - 1; });
+        return formatted("The split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, while split file %d holds %s bytes.  "
+                         "The files of one split differ by one byte at most (but the last), so this one may "
+                         "have been cut short or may come from another file.",
+                         odd->path.c_str(), Bytes(odd->size).c_str(), largest->number, Bytes(largest->size).c_str());
+    }
+    const SetMember& last = members.back();
+    if (last.size - smallest->size > std::int64_t { report.count } - 1)
+        return formatted("The last split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, more than a split into files of "
+                         "%s bytes leaves for it.  It may come from another file, or the others may have been "
+                         "cut short.",
+                         last.path.c_str(), Bytes(last.size).c_str(), Bytes(smallest->size).c_str());
+    return "";
+}
+
+std::int64_t JoinSpaceNeeded(const std::vector<SetMember>& members, const std::string& directory) {
+    std::int64_t blockSize = 0, needed = 0, offset = 0;
+    const bool shares = !members.empty() && platform::canShareStorage(members.front().path, directory, blockSize);
+    for (const SetMember& m : members) {
+        needed += shares ? UnsharedBytes(0, offset, m.size, blockSize) : m.size;
+        offset += m.size;
+    }
+    return needed;
 }
 
 std::string JoinOutputPath(const JoinRequest& request) {
     return DirectoryPrefix(request.outputDir) + request.outputFileName;
+}
+
+// A set whose sizes look like no split's: the command line refuses it unless
+// told to go on, the window asks (default No).
+static bool MayJoinOddSizes(const JoinRequest& request, UserPrompt& prompt, const SetReport& report) {
+    const std::string problem = OddSizeProblem(report);
+    if (problem.empty() || request.joinOddSizes) return true;
+    return prompt.showMessage(problem + "\r\n\r\nJoin them anyway?", "Confirm Join:", BOX_YESNO | BOX_DEFBUTTON2) ==
+           ANSWER_YES;
+}
+
+// The output's final path, unless there is a reason not to write it (shown).
+static bool CheckOutput(UserPrompt& prompt, const JoinRequest& request, const std::vector<SetMember>& members) {
+    const std::string outputPath = JoinOutputPath(request);
+    // When the volume cannot be asked, the check is left out: a lack of space
+    // then shows as a write failure.
+    std::uint64_t available = 0;
+    if (platform::freeBytesAvailable(request.outputDir, available) &&
+        std::min<std::uint64_t>(available, INT64_MAX) <
+            static_cast<std::uint64_t>(JoinSpaceNeeded(members, request.outputDir)))
+        return ShowJobError(prompt, WithLeftovers("Insufficient disk space for joined output file.",
+                                                  FindLeftovers(outputPath, [&](const std::string& finalPath) {
+                                                      return finalPath == outputPath;
+                                                  })));
+    platform::clearLastError();
+    // Replacing a member would destroy it.
+    for (const SetMember& m : members)
+        if (platform::sameFile(outputPath, m.path))
+            return ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split files.  "
+                                                  "Please choose another output filename or directory.",
+                                                  outputPath.c_str()));
+    return true;
 }
 
 static const StepTexts JOIN_TEXTS = {
@@ -87,10 +181,12 @@ void JoinWorker(JoinThreadArgs& args) {
     UserPrompt& prompt = args.prompt;
     ClearFinished(args.progress);
 
-    const SegmentSet set = DiscoverSegments(args.request.sourcePath);
+    std::vector<UnreadableMember> unreadable;
+    const SegmentSet set = DiscoverSegments(args.request.sourcePath, unreadable);
     const SetReport report = ExamineSet(set);
-    const std::string refusal = SetRefusal(set, report);
+    const std::string refusal = JoinRefusal(set, unreadable, report);
     if (!refusal.empty()) return (void)ShowJobError(prompt, refusal);
+    if (!MayJoinOddSizes(args.request, prompt, report)) return;
     const std::vector<SetMember>& members = report.members;
     const std::int64_t total = report.total;
 
@@ -103,22 +199,9 @@ void JoinWorker(JoinThreadArgs& args) {
         output.file = platform::File::standardOutput();
         if (!output.file.valid()) return (void)ShowJobError(prompt, "Failed to create output file.");
     } else {
-        // When the volume cannot be asked, the check is left out: a lack of space
-        // then shows as a write failure.
-        std::uint64_t available = 0;
-        if (platform::freeBytesAvailable(args.request.outputDir, available) &&
-            static_cast<std::int64_t>(std::min<std::uint64_t>(available, INT64_MAX)) < total)
-            return (void)ShowJobError(prompt, "Insufficient disk space for joined output file.");
-
-        const std::string outputPath = JoinOutputPath(args.request);
-        // Replacing a member would destroy it.
-        for (const SetMember& m : members)
-            if (platform::sameFile(outputPath, m.path))
-                return (void)ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the "
-                                                            "split files.  Please choose another output filename "
-                                                            "or directory.",
-                                                            outputPath.c_str()));
-        output = BeginOutput(job, outputPath, total, "Failed to create output file.");
+        if (!CheckOutput(prompt, args.request, members)) return;
+        output = BeginOutput(job, JoinOutputPath(args.request), total,
+                             [](const std::string&) { return "Failed to create output file."; });
         if (!output.file.valid()) return; // the user's "No", or the reason has been shown
     }
 
@@ -146,6 +229,7 @@ void JoinWorker(JoinThreadArgs& args) {
         return (void)ShowJobError(prompt, JOIN_TEXTS.setEndFailed);
     }
     if (!CommitOutput(job, output)) return;
+    if (!args.request.toStandardOutput && !SettleNames(job, args.request.outputDir)) return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
     prompt.showMessage("File joining operation complete!", "", BOX_OK);
 }

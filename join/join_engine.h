@@ -7,6 +7,7 @@
 
 #include "join/segment_discovery.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -20,6 +21,9 @@ struct JoinRequest {
     // The command line's "-O -": the joined bytes go to standard output, with no
     // output file (no free-space check, question, reservation or temporary name).
     bool toStandardOutput = false;
+    // The command line's --force: join a set of odd sizes (OddSizeProblem)
+    // without asking. The window asks.
+    bool joinOddSizes = false;
 };
 
 // What a join worker borrows from its page; the page owns all of it.
@@ -31,9 +35,11 @@ struct JoinThreadArgs {
 };
 
 // The worker: discovers the set of request.sourcePath, refuses a set that
-// would not give the original file back, checks the free space, asks before
-// replacing an existing output, then copies. Shows its own failures and the
-// completion message; never changes, renames or deletes a segment.
+// would not give the original file back (JoinRefusal), asks about a set of odd
+// sizes (OddSizeProblem), checks the free space, asks before replacing an
+// existing output, then copies, flushes and names the output. Shows its own
+// failures and the completion message; never changes, renames or deletes a
+// segment.
 void JoinWorker(JoinThreadArgs& args);
 
 // One member of a discovered set, with its number k.
@@ -58,8 +64,32 @@ SetReport ExamineSet(const SegmentSet& set);
 
 // Why a join of this set would not give the original file back, in the words
 // the user sees; empty when the join may start. Checked in this order: fewer
-// than two members, a number outside 1..N, a number held twice, one missing.
+// than two members, a number outside 1..N, a number held twice, one missing
+// (the missing numbers named, as at most ten ranges: N may be two billion).
 std::string SetRefusal(const SegmentSet& set, const SetReport& report);
+
+// SetRefusal, after a file that carries a member's name but cannot be read as
+// one (it is named, with the reason).
+std::string JoinRefusal(const SegmentSet& set, const std::vector<UnreadableMember>& unreadable,
+                        const SetReport& report);
+
+// "2, 5-9": the first `limit` ranges of numbers, then how many more there are;
+// "none" when there are none.
+std::string NumberRanges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges,
+                         std::size_t limit = SIZE_MAX);
+
+// Why the members' sizes look like no split's, naming the odd member and its
+// size against the others; empty when they look right. Every split makes sets
+// whose members but the last lie within one byte of each other, and whose last
+// member is no larger than the smallest other plus N - 1 (GNU split -n gives
+// its last file the remainder). A member cut short breaks that shape, unless it
+// is the last one.
+std::string OddSizeProblem(const SetReport& report);
+
+// The bytes a join of `members` into `directory` needs on that volume: all of
+// them, less the whole blocks that a kernel copy shares with the members
+// where the volume can share storage.
+std::int64_t JoinSpaceNeeded(const std::vector<SetMember>& members, const std::string& directory);
 
 // The path the joined file is written to: outputFileName inside outputDir.
 std::string JoinOutputPath(const JoinRequest& request);

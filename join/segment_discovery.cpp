@@ -14,7 +14,7 @@ std::string PatternOf(const SegmentPathParts& selected) { return selected.path()
 } // namespace
 
 SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<std::string>& names,
-                            const std::function<bool(const std::string& path, std::int64_t& size)>& measure) {
+                            const MeasureMember& measure, std::vector<UnreadableMember>& unreadable) {
     SegmentPathParts parts;
     parts.assign(segmentPath);
     const std::int32_t count = parts.suffixNumber(false);
@@ -35,19 +35,36 @@ SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<st
         // movie.avi.old.03_of_12 belongs to another set than movie.avi.01_of_12.
         if (!platform::sameName(parts.name + parts.extension, sourceName)) continue;
         std::int64_t size = 0;
-        if (!measure(parts.fullPath(), size)) return {};
-        set[parts.fullPath()] = size;
+        std::string reason;
+        if (measure(parts.fullPath(), size, reason))
+            set[parts.fullPath()] = size;
+        else
+            unreadable.push_back({ parts.fullPath(), reason });
     }
     return set;
 }
 
-SegmentSet DiscoverSegments(const std::string& segmentPath) {
+SegmentSet DiscoverSegments(const std::string& segmentPath, std::vector<UnreadableMember>& unreadable) {
     std::vector<std::string> names;
     if (!platform::listMatching(PatternOf(SegmentPathParts(segmentPath)), names)) return {};
-    return SelectSetMembers(segmentPath, names, [](const std::string& path, std::int64_t& size) {
+    const auto measure = [](const std::string& path, std::int64_t& size, std::string& reason) {
         platform::File member = platform::File::openRead(path, platform::Share::None);
-        return member.valid() && member.size(size);
-    });
+        bool ok = member.valid() && member.size(size);
+        if (!ok) reason = platform::lastErrorText();
+        if (ok && !member.isRegular()) {
+            ok = false;
+            reason = "not a regular file: a pipe or a device";
+        }
+        platform::clearLastError(); // said here, or no failure at all
+        return ok;
+    };
+    return SelectSetMembers(segmentPath, names, measure, unreadable);
+}
+
+SegmentSet DiscoverSegments(const std::string& segmentPath) {
+    std::vector<UnreadableMember> unreadable;
+    SegmentSet set = DiscoverSegments(segmentPath, unreadable);
+    return unreadable.empty() ? set : SegmentSet {};
 }
 
 std::int64_t SetTotal(const SegmentSet& set) {

@@ -70,19 +70,45 @@ public:
     bool read(void* buffer, std::uint32_t length);
     // Writes exactly `length` bytes at the current position.
     bool write(const void* buffer, std::uint32_t length);
+    // Sends the file's data, and what is needed to read it back (its size, its
+    // extents), to the device and waits until the device has it (fdatasync;
+    // FlushFileBuffers). False when the device reports a failure (an I/O error,
+    // a removed stick): the data may then be lost.
+    bool flush();
+    // Write-behind for a long sequential write: once WRITE_BEHIND_BYTES more
+    // have been written since it last acted, starts the write-out of those bytes
+    // and waits for the chunk before them (Linux: sync_file_range; Windows:
+    // FlushFileBuffers), so that little waits in memory and a flush after the
+    // last byte is short. True without acting for a file that is no file on disk
+    // (a pipe, a console); false when the device reports a failure.
+    bool writeBehind();
     // Closes now; harmless when already closed.
     void close();
+    // The path the file was opened or created with (empty for standard output).
+    const std::string& path() const { return path_; }
 
 private:
     friend CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
+    void countWritten(std::uint32_t length) { unflushed_ += length; }
+    std::string path_;
+    std::int64_t unflushed_ = 0;    // written since write-behind last acted
+    std::int64_t behindStart_ = -1; // the chunk whose write-out was started last; -1: none
+    std::int64_t behindLength_ = 0;
+    int behindState_ = 0; // 0 not yet known, 1 a file on disk, 2 nothing to write behind
 #ifdef _WIN32
-    static File adoptHandle(void* handle); // takes INVALID_HANDLE_VALUE as invalid
-    void* handle_ = nullptr;               // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
+    static File adoptHandle(void* handle, const std::string& path); // INVALID_HANDLE_VALUE is invalid
+    void* handle_ = nullptr; // HANDLE; nullptr stands for INVALID_HANDLE_VALUE
 #else
-    static File adoptDescriptor(int fd);
+    static File adoptDescriptor(int fd, const std::string& path);
     int fd_ = -1;
 #endif
 };
+
+// The chunk of write-behind: at most about twice this much of a file being
+// written waits in memory for the device. Chosen by measurement (README,
+// Benchmarks): smaller chunks cost throughput on a fast disk, larger ones
+// leave longer waits after the last byte on a slow one.
+constexpr std::int64_t WRITE_BEHIND_BYTES = std::int64_t { 8 } << 20;
 
 // Where a job's bytes went, counted by copyBytes: inside the kernel
 // (copy_file_range, which on XFS and btrfs shares the source's extents
@@ -121,8 +147,36 @@ bool sharedBytes(const std::string& path, std::int64_t& bytes);
 // Gives `from` the name `to`, in the same directory. With `replace` an
 // existing `to` is replaced in one step (MoveFileExA with
 // MOVEFILE_REPLACE_EXISTING, rename); without it the call fails when `to`
-// exists.
+// exists. On Windows the rename reaches the disk before the call returns
+// (MOVEFILE_WRITE_THROUGH), and a rename refused because another program (a
+// virus scanner, an indexer) holds `from` open for a moment is tried again for
+// about two seconds, with growing pauses, before it fails.
 bool renameFile(const std::string& from, const std::string& to, bool replace);
+
+// Sends the directory itself to the device (fsync of the directory), so that
+// the names given in it by renameFile outlive a power loss. True on Windows,
+// where each rename is written through.
+bool flushDirectory(const std::string& directory);
+
+// Whether the system can share storage between the file at `filePath` and a
+// new file in `directory` (the same XFS or btrfs volume, with reflink): a
+// kernel copy between them then takes no room for the whole blocks it copies
+// from and to block-aligned offsets. `blockSize` receives the volume's block
+// size. False on Windows and wherever sharing is not possible or not known.
+bool canShareStorage(const std::string& filePath, const std::string& directory, std::int64_t& blockSize);
+
+// A watch over the steps that make a file last (File::flush, renameFile and
+// flushDirectory): called with the step's name ("flush", "rename",
+// "flush directory") and its path (for a rename, `to`) before the step runs.
+// When it gives false, the step fails as a failing device would fail it (an
+// I/O error). Tests set it to see the order of the steps and to fail one;
+// none is set otherwise.
+using DurabilityWatch = bool (*)(const char* step, const std::string& path);
+void watchDurability(DurabilityWatch watch);
+namespace detail {
+// For the implementations: asks the watch, if any, whether `step` may run.
+bool durabilityAllows(const char* step, const std::string& path);
+} // namespace detail
 
 // The system's own words for why the last failed call of this layer failed
 // on this thread ("No space left on device"), or empty when none is known.
@@ -135,6 +189,10 @@ bool isDirectory(const std::string& path);
 
 // True when a file or a directory exists at the path (PathFileExistsA).
 bool pathExists(const std::string& path);
+
+// True when the directory holds an entry of that name, even a link that leads
+// nowhere (lstat; GetFileAttributesA): a name that a new file cannot take.
+bool entryExists(const std::string& path);
 
 // The names of the entries of one directory that match `pattern`: a path
 // whose last component is a name prefix followed by ".*". On Windows this is

@@ -97,8 +97,9 @@ static bool WriteSegment(JobContext& job, const SplitRequest& request, const Spl
     job.stopwatch.TakeMark(); // an overwrite question below counts as working time
     const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
     const std::int64_t size = plan.segmentSize(k);
-    PendingOutput segment =
-        BeginOutput(job, path, size, formatted("Failed to create output file: %s.", path.c_str()));
+    PendingOutput segment = BeginOutput(job, path, size, [](const std::string& file) {
+        return formatted("Failed to create output file: %s.", file.c_str());
+    });
     if (!segment.file.valid()) return false;
     SetCurrentFile(job.progress, k);
     if (CopyBlocks(job, source, segment.file, size) != CopyEnd::Done) return false;
@@ -152,6 +153,7 @@ void SplitWorker(SplitThreadArgs& args) {
     for (std::uint32_t k = 0; k < count; ++k)
         if (!WriteSegment(job, args.request, args.plan, source, k)) return; // the source closes itself
     source.close();
+    if (!SettleNames(job, args.request.outputDir)) return;
     MarkFinished(args.progress);
     args.prompt.showMessage("File splitting operation successful!", "Complete", BOX_OK);
 }

@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <algorithm>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -32,11 +33,16 @@ std::string lastErrorText() { return lastError ? std::strerror(lastError) : std:
 
 File::~File() { close(); }
 
-File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept { *this = std::move(other); }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
+        path_ = std::move(other.path_);
+        unflushed_ = other.unflushed_;
+        behindStart_ = other.behindStart_;
+        behindLength_ = other.behindLength_;
+        behindState_ = other.behindState_;
         fd_ = other.fd_;
         other.fd_ = -1;
     }
@@ -61,27 +67,30 @@ File File::openRead(const std::string& path, Share) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     file.fd_ = fd;
+    file.path_ = path;
     return file;
 }
 
 constexpr int WRITE_FLAGS = O_WRONLY | O_CREAT | O_CLOEXEC;
 
 File File::createAlways(const std::string& path) {
-    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_TRUNC, 0666));
+    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_TRUNC, 0666), path);
 }
 
 File File::createNew(const std::string& path) {
-    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_EXCL, 0666));
+    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_EXCL, 0666), path);
 }
 
-File File::standardOutput() { return adoptDescriptor(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0)); }
+File File::standardOutput() { return adoptDescriptor(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0), ""); }
 
-File File::adoptDescriptor(int fd) {
+File File::adoptDescriptor(int fd, const std::string& path) {
     File file;
-    if (fd < 0)
+    if (fd < 0) {
         failed();
-    else
+    } else {
         file.fd_ = fd;
+        file.path_ = path;
+    }
     return file;
 }
 
@@ -144,6 +153,41 @@ bool File::write(const void* buffer, std::uint32_t length) {
         if (put == 0) return errno = ENOSPC, failed();
         done += static_cast<std::uint32_t>(put);
     }
+    countWritten(length);
+    return true;
+}
+
+// The I/O error a failing device gives, for a step that the durability watch fails.
+static bool deviceFailed() { return errno = EIO, failed(); }
+
+bool File::flush() {
+    if (fd_ < 0) return false;
+    if (!detail::durabilityAllows("flush", path_)) return deviceFailed();
+    while (::fdatasync(fd_) != 0)
+        if (errno != EINTR) return failed();
+    return true;
+}
+
+bool File::writeBehind() {
+    if (fd_ < 0 || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return true;
+    if (behindState_ == 0) {
+        struct stat st {};
+        behindState_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 2;
+        if (behindState_ == 2) return true;
+    }
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    if (end < 0) return failed();
+    const std::int64_t start = end - unflushed_;
+    // Start this chunk's write-out, then wait for the one started last time:
+    // the device works on one chunk while the next is copied.
+    if (::sync_file_range(fd_, start, unflushed_, SYNC_FILE_RANGE_WRITE) != 0) return failed();
+    if (behindStart_ >= 0 &&
+        ::sync_file_range(fd_, behindStart_, behindLength_,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+        return failed();
+    behindStart_ = start;
+    behindLength_ = unflushed_;
+    unflushed_ = 0;
     return true;
 }
 
@@ -166,6 +210,11 @@ bool pathExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool entryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
 bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
@@ -200,6 +249,7 @@ CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, Co
         if (put > 0) {
             done += static_cast<std::uint32_t>(put);
             tally.kernelBytes += put;
+            out.countWritten(static_cast<std::uint32_t>(put));
             continue;
         }
         if (put < 0 && errno == EINTR) continue;
@@ -245,6 +295,7 @@ bool sharedBytes(const std::string& path, std::int64_t& bytes) {
 }
 
 bool renameFile(const std::string& from, const std::string& to, bool replace) {
+    if (!detail::durabilityAllows("rename", to)) return deviceFailed();
     if (replace) return ::rename(from.c_str(), to.c_str()) == 0 || failed();
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return failed();
@@ -252,6 +303,40 @@ bool renameFile(const std::string& from, const std::string& to, bool replace) {
     struct stat st {};
     if (::lstat(to.c_str(), &st) == 0) return errno = EEXIST, failed();
     return ::rename(from.c_str(), to.c_str()) == 0 || failed();
+}
+
+bool flushDirectory(const std::string& directory) {
+    if (!detail::durabilityAllows("flush directory", directory)) return deviceFailed();
+    const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return failed();
+    int result = 0;
+    while ((result = ::fsync(fd)) != 0 && errno == EINTR) {
+    }
+    // Some file systems cannot flush a directory at all (EINVAL): their names
+    // are as safe as they can make them.
+    const bool ok = result == 0 || errno == EINVAL;
+    if (!ok) failed();
+    ::close(fd);
+    return ok;
+}
+
+bool canShareStorage(const std::string& filePath, const std::string& directory, std::int64_t& blockSize) {
+    struct stat file {}, dir {};
+    struct statfs volume {};
+    if (::stat(filePath.c_str(), &file) != 0 || ::stat(directory.c_str(), &dir) != 0 ||
+        file.st_dev != dir.st_dev || ::statfs(directory.c_str(), &volume) != 0 || volume.f_bsize <= 0)
+        return false;
+    // Ask the file system itself: an unnamed empty file cloned onto itself is
+    // refused (EOPNOTSUPP) where the volume cannot share extents, and leaves
+    // nothing behind where it can.
+    const int probe = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (probe < 0) return false;
+    file_clone_range none {};
+    none.src_fd = probe;
+    const bool shares = ::ioctl(probe, FICLONERANGE, &none) == 0;
+    ::close(probe);
+    blockSize = static_cast<std::int64_t>(volume.f_bsize);
+    return shares;
 }
 
 bool sameName(const std::string& a, const std::string& b) { return a == b; }

@@ -15,11 +15,16 @@ static HANDLE toHandle(void* h) { return h ? static_cast<HANDLE>(h) : INVALID_HA
 
 File::~File() { close(); }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+File::File(File&& other) noexcept { *this = std::move(other); }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
+        path_ = std::move(other.path_);
+        unflushed_ = other.unflushed_;
+        behindStart_ = other.behindStart_;
+        behindLength_ = other.behindLength_;
+        behindState_ = other.behindState_;
         handle_ = other.handle_;
         other.handle_ = nullptr;
     }
@@ -48,29 +53,33 @@ std::string lastErrorText() {
     return reason.empty() ? "error " + std::to_string(lastError) : reason;
 }
 
-File File::adoptHandle(void* handle) {
+File File::adoptHandle(void* handle, const std::string& path) {
     File file;
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
         failed();
-    else
+    } else {
         file.handle_ = handle;
+        file.path_ = path;
+    }
     return file;
 }
 
 File File::openRead(const std::string& path, Share share) {
     const DWORD mode = share == Share::Read ? FILE_SHARE_READ : 0;
     return adoptHandle(
-        CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+        path);
 }
 
 File File::createAlways(const std::string& path) {
     return adoptHandle(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+        path);
 }
 
 File File::createNew(const std::string& path) {
     return adoptHandle(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr), path);
 }
 
 File File::standardOutput() {
@@ -79,7 +88,7 @@ File File::standardOutput() {
     if (!DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &copy, 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
         copy = INVALID_HANDLE_VALUE;
-    return adoptHandle(copy);
+    return adoptHandle(copy, "");
 }
 
 bool File::valid() const { return handle_ != nullptr; }
@@ -131,7 +140,30 @@ bool File::write(const void* buffer, std::uint32_t length) {
         }
         done += put;
     }
+    countWritten(length);
     return true;
+}
+
+// The error a failing device gives, for a step that the durability watch fails.
+static bool deviceFailed() {
+    lastError = ERROR_IO_DEVICE;
+    return false;
+}
+
+bool File::flush() {
+    if (!handle_) return false;
+    if (!detail::durabilityAllows("flush", path_)) return deviceFailed();
+    return FlushFileBuffers(toHandle(handle_)) != 0 || failed();
+}
+
+bool File::writeBehind() {
+    if (!handle_ || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return true;
+    // Only a file on disk: flushing a pipe would wait for its reader.
+    if (behindState_ == 0) behindState_ = GetFileType(toHandle(handle_)) == FILE_TYPE_DISK ? 1 : 2;
+    if (behindState_ == 2) return true;
+    // Windows has no write-out of a range without waiting: flush all so far.
+    unflushed_ = 0;
+    return FlushFileBuffers(toHandle(handle_)) != 0 || failed();
 }
 
 void File::close() {
@@ -144,6 +176,10 @@ void File::close() {
 bool isDirectory(const std::string& path) { return !path.empty() && PathIsDirectoryA(path.c_str()) != FALSE; }
 
 bool pathExists(const std::string& path) { return !path.empty() && PathFileExistsA(path.c_str()) != FALSE; }
+
+bool entryExists(const std::string& path) {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     names.clear();
@@ -169,8 +205,29 @@ CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, Co
 bool sharedBytes(const std::string&, std::int64_t&) { return false; }
 
 bool renameFile(const std::string& from, const std::string& to, bool replace) {
-    return MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0 || failed();
+    if (!detail::durabilityAllows("rename", to)) return deviceFailed();
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    // A virus scanner or an indexer that opens a file just closed holds it for
+    // a moment: the rename then meets a sharing violation or "access denied".
+    // Pauses of 10, 20, 40 ... ms, about two seconds in all, before giving up.
+    DWORD pause = 10, waited = 0;
+    while (!MoveFileExA(from.c_str(), to.c_str(), flags)) {
+        const DWORD error = GetLastError();
+        const bool held =
+            error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (!held || waited >= 2000) return failed();
+        Sleep(pause);
+        waited += pause;
+        pause = pause < 320 ? pause * 2 : 320;
+    }
+    return true;
 }
+
+bool flushDirectory(const std::string& directory) {
+    return detail::durabilityAllows("flush directory", directory) || deviceFailed();
+}
+
+bool canShareStorage(const std::string&, const std::string&, std::int64_t&) { return false; }
 
 bool sameName(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
