@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #ifndef _WIN32
@@ -115,33 +116,67 @@ TEST_F(SplitWorkerTest, RoundTripsThroughSplitAndJoin) {
     }
 }
 
-// Each row: the files (the first one selected), the refusal ("" for none),
-// their size and the output's name. The output "j" exists: a join let through
-// stops at its question, answered No, and writes nothing.
+// Each row: the files (the first one selected; "name=SIZE" for a size of its
+// own, "name=held" for one that cannot be read as a member), the message
+// (caption, flags and text; "@" stands for the directory), the answers, the
+// size of every other file and the output's name. The output "j" exists: a
+// join let through stops at its question, answered No, and writes nothing.
 TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
+    // The reason a member held open by another program (Windows), or a pipe
+    // (POSIX), cannot be measured, as the system words it.
+    std::string held;
+#ifdef _WIN32
+    WriteFile(temp.file("probe"), OLD);
+    platform::File holder = platform::File::openRead(temp.file("probe"), platform::Share::None);
+    platform::clearLastError();
+    EXPECT_FALSE(platform::File::openRead(temp.file("probe"), platform::Share::None).valid());
+    held = platform::lastErrorText();
+    holder.close();
+#else
+    held = "not a regular file: a pipe or a device";
+#endif
     // clang-format off
-    const std::string few = "At least 2 split files must exist in the specified directory.",
-        missing = "It appears one or more split files are missing.  Please make sure that:\r\n\r\n    - All split "
-                  "files are in the same directory as the specified file.\r\n    - All of the necessary files exist.\r\n",
+    const std::string ERROR = "Error:|8192|", ASK = "Confirm Join:|" + std::to_string(BOX_YESNO | BOX_DEFBUTTON2) + "|",
+        few = ERROR + "At least 2 split files must exist in the specified directory.",
+        missing = ERROR + "It appears one or more split files are missing.  Please make sure that:\r\n\r\n    - All "
+                  "split files are in the same directory as the specified file.\r\n    - All of the necessary files "
+                  "exist.\r\nMissing numbers: ",
         outside = ".  A split file's number must lie between 1 and the number of files.  Please move it out of the "
-                  "directory and try again.";
+                  "directory and try again.",
+        shortened = "The files of one split differ by one byte at most (but the last), so this one may have been cut "
+                    "short or may come from another file.\r\n\r\nJoin them anyway?";
     // clang-format on
     const struct {
-        std::string files, refusal;
+        std::string files, message;
+        std::deque<int> answers = { ANSWER_NO };
         std::int64_t size = 1;
         std::string output = "j";
     } rows[] = {
         // clang-format off
-        { "one.1_of_1", few }, { "gap.1_of_4 gap.2_of_4 gap.4_of_4", missing }, { "end.2_of_3 end.1_of_3", missing },
-        { "big.1_of_2147483647 big.2_of_2147483647", missing },
-        { "dup.1_of_3 dup.2_of_3 dup.3_of_3 dup.03_of_3", "Two split files carry the number 3:\r\n\r\n    "
+        { "one.1_of_1", few }, { "gap.1_of_4 gap.2_of_4 gap.4_of_4", missing + "3 (1 of 4)." },
+        { "end.2_of_3 end.1_of_3", missing + "3 (1 of 3)." },
+        { "big.1_of_2147483647 big.2_of_2147483647", missing + "3-2147483647 (2147483645 of 2147483647)." },
+        { "dup.1_of_3 dup.2_of_3 dup.3_of_3 dup.03_of_3", ERROR + "Two split files carry the number 3:\r\n\r\n    "
           "@dup.03_of_3\r\n    @dup.3_of_3\r\n\r\nPlease move one of them out of the directory and try again." },
-        { "zero.1_of_2 zero.0_of_2 zero.2_of_2", "The split file:\r\n\r\n    @zero.0_of_2\r\n\r\nis numbered 0 of 2" + outside },
-        { "over.1_of_2 over.2_of_2 over.3_of_2", "The split file:\r\n\r\n    @over.3_of_2\r\n\r\nis numbered 3 of 2" + outside },
-        { "self.2_of_2 self.1_of_2", "The output file:\r\n\r\n    @self.1_of_2\r\n\r\nis one of the split files.  Please "
-          "choose another output filename or directory.", 1, "self.1_of_2" },
+        { "zero.1_of_2 zero.0_of_2 zero.2_of_2", ERROR + "The split file:\r\n\r\n    @zero.0_of_2\r\n\r\nis numbered 0 of 2" + outside },
+        { "over.1_of_2 over.2_of_2 over.3_of_2", ERROR + "The split file:\r\n\r\n    @over.3_of_2\r\n\r\nis numbered 3 of 2" + outside },
+        { "held.1_of_2 held.2_of_2=held", ERROR + "The split file:\r\n\r\n    @held.2_of_2\r\n\r\ncannot be read (" + held +
+          ").  Please make it readable, or move it out of the directory, and try again." },
+        // Sizes no split makes: asked about, No by default; Yes joins them as they are.
+        { "cut.1_of_3=4 cut.2_of_3=2 cut.3_of_3=4", ASK + "The split file:\r\n\r\n    @cut.2_of_3\r\n\r\nholds 2 bytes, "
+          "while split file 1 holds 4 bytes.  " + shortened },
+        { "grown.1_of_3=4 grown.2_of_3=4 grown.3_of_3=7", ASK + "The last split file:\r\n\r\n    @grown.3_of_3\r\n\r\n"
+          "holds 7 bytes, more than a split into files of 4 bytes leaves for it.  It may come from another file, or the "
+          "others may have been cut short.\r\n\r\nJoin them anyway?" },
+        { "yes.1_of_3=2 yes.2_of_3=4 yes.3_of_3=4", ASK + "The split file:\r\n\r\n    @yes.1_of_3\r\n\r\nholds 2 bytes, "
+          "while split file 2 holds 4 bytes.  " + shortened, { ANSWER_YES, ANSWER_NO } },
+        // GNU split -n gives its last file the remainder: up to N - 1 bytes more.
+        { "gnu.1_of_4=2 gnu.2_of_4=2 gnu.3_of_4=2 gnu.4_of_4=5", "" },
+        { "self.2_of_2 self.1_of_2", ERROR + "The output file:\r\n\r\n    @self.1_of_2\r\n\r\nis one of the split files.  "
+          "Please choose another output filename or directory.", { ANSWER_NO }, 1, "self.1_of_2" },
         // Sparse members of 4 TiB: more than any test machine has free, taking no room.
-        { "vast.1_of_2 vast.2_of_2", "Insufficient disk space for joined output file.", std::int64_t { 4 } << 40 },
+        { "vast.1_of_2 vast.2_of_2", ERROR + "Insufficient disk space for joined output file.", { ANSWER_NO },
+          std::int64_t { 4 } << 40 },
         { "fine.1_of_2 fine.2_of_2 fine fine.x.2_of_2 fine.2_of_3", "" }, // and names beside the set
         // clang-format on
     };
@@ -156,20 +191,33 @@ TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.files);
         std::istringstream files(r.files);
+        std::vector<platform::File> holders;
         for (std::string name; files >> name;) {
-            platform::File file = platform::File::createAlways(out + sep + name);
-            ASSERT_TRUE(file.seek(r.size) && file.setEnd());
+            const std::size_t equals = name.find('=');
+            const std::string value = equals == std::string::npos ? "" : name.substr(equals + 1),
+                              path = out + sep + name.substr(0, equals);
+#ifndef _WIN32
+            if (value == "held") {
+                ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+                continue;
+            }
+#endif
+            platform::File file = platform::File::createAlways(path);
+            ASSERT_TRUE(file.seek(value.empty() || value == "held" ? r.size : std::stoll(value)) && file.setEnd());
+            file.close();
+            if (value == "held") holders.push_back(platform::File::openRead(path, platform::Share::None));
         }
         const std::string before = inventory();
-        std::string refusal = r.refusal;
-        for (std::size_t at = refusal.find('@'); at != std::string::npos; at = refusal.find('@'))
-            refusal.replace(at, 1, out + sep);
-        prompt = ScriptedPrompt({ ANSWER_NO });
-        join = { out + sep + r.files.substr(0, r.files.find(' ')), out, r.output };
+        std::string message = r.message;
+        for (std::size_t at = message.find('@'); at != std::string::npos; at = message.find('@'))
+            message.replace(at, 1, out + sep);
+        prompt = ScriptedPrompt(r.answers);
+        join = { out + sep + r.files.substr(0, r.files.find_first_of(" =")), out, r.output };
         JoinWorker(joinArgs);
-        EXPECT_EQ(prompt.messages, refusal.empty() ? Texts {} : Texts { "Error:|8192|" + refusal });
+        const bool reachesOutput = message.empty() || r.answers.front() == ANSWER_YES;
+        EXPECT_EQ(prompt.messages, message.empty() ? Texts {} : Texts { message });
         EXPECT_EQ(std::make_tuple(prompt.questions, inventory(), bool(progress.finished)),
-                  std::make_tuple(refusal.empty() ? Texts { out + sep + "j" } : Texts {}, before, false));
+                  std::make_tuple(reachesOutput ? Texts { out + sep + "j" } : Texts {}, before, false));
     }
 }
 
@@ -177,7 +225,7 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
     Bytes expected;
     fs::create_directory(out);
     for (int k = 1; k <= 12; ++k) {
-        const Bytes piece = PatternBytes(static_cast<std::size_t>(1000 + k), static_cast<std::uint32_t>(k));
+        const Bytes piece = PatternBytes(k < 12 ? 1000 : 990, static_cast<std::uint32_t>(k));
         WriteFile(out + sep + formatted("x.%d_of_12", k), piece);
         expected = Cat(expected, k == 2 ? Bytes(piece.begin(), piece.begin() + 500) : piece);
     }
@@ -187,6 +235,93 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
     JoinWorker(joinArgs);
     EXPECT_EQ(prompt.messages, Texts { JOIN_DONE });
     EXPECT_TRUE(ReadFile(joined) == expected);
+}
+
+// What the platform sees of the steps that make a finished file last, in
+// order, and the messages between them: each file flushed before it takes its
+// name, the folder flushed before the success (not with --no-sync); a device
+// that fails a flush leaves the file under its temporary name and no success.
+std::mutex stepsMutex;
+std::vector<std::string> steps;
+std::string failing; // "step path" that the device fails
+bool RecordStep(const char* step, const std::string& path) {
+    std::lock_guard lock(stepsMutex);
+    steps.push_back(step + (" " + path));
+    return steps.back() != failing;
+}
+struct RecordingPrompt final : UserPrompt {
+    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override {
+        std::lock_guard lock(stepsMutex);
+        steps.push_back("message " + caption + "|" + std::to_string(flags) + "|" + text);
+        return ANSWER_OK;
+    }
+    int askOverwrite(const std::string&) override { return ANSWER_YES; }
+};
+
+TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
+    platform::watchDurability(RecordStep);
+    RecordingPrompt recorder;
+    SplitThreadArgs recordedSplit { split, plan, control, progress, recorder };
+    JoinThreadArgs recordedJoin { join, control, progress, recorder };
+    Plan("last.bin", 3001, 2);
+    const std::string one = Segment(0), two = Segment(1), partial = PARTIAL_SUFFIX, done = "message " + SPLIT_DONE;
+    const std::string writeFailed = "message Error:|8192|BETA: Write failure.\r\n\r\nThe finished file could not be "
+                                    "written to the device.  What was written stays in:\r\n\r\n    " + two + partial;
+    const std::string folderFailed = "message Error:|8192|The folder could not be written to the device:\r\n\r\n    " +
+                                     out + "\r\n\r\nThe finished files may lose their names after a power loss.";
+    const struct {
+        std::string failing;
+        bool flush;
+        Texts steps;
+        bool finished;
+    } rows[] = {
+        // clang-format off
+        { "", true, { "flush " + one + partial, "rename " + one, "flush " + two + partial, "rename " + two,
+                      "flush directory " + out, done }, true },
+        { "", false, { "rename " + one, "rename " + two, done }, true }, // the command line's --no-sync
+        { "flush " + two + partial, true, { "flush " + one + partial, "rename " + one, "flush " + two + partial,
+                                            writeFailed }, false },
+        { "flush directory " + out, true, { "flush " + one + partial, "rename " + one, "flush " + two + partial,
+                                            "rename " + two, "flush directory " + out, folderFailed }, false },
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.failing);
+        fs::remove_all(out), fs::create_directory(out);
+        steps.clear(), failing = r.failing;
+        control.flushToDevice = r.flush;
+        SplitWorker(recordedSplit);
+        EXPECT_EQ(steps, r.steps);
+        EXPECT_EQ(bool(progress.finished), r.finished);
+        // A failed flush leaves the whole segment under its temporary name.
+        EXPECT_TRUE(ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
+                    Slice(1501, 1500));
+    }
+    steps.clear(), failing.clear();
+    control.flushToDevice = true;
+    join = { one, out, "joined.bin" };
+    JoinWorker(recordedJoin);
+    const std::string output = out + sep + "joined.bin";
+    EXPECT_EQ(steps, (Texts { "flush " + output + partial, "rename " + output, "flush directory " + out,
+                              "message " + JOIN_DONE }));
+    platform::watchDurability(nullptr);
+}
+
+// A virus scanner or an indexer that holds a just-finished file for a moment
+// (on Windows the rename then meets a sharing violation) delays the rename; it
+// still succeeds.
+TEST(Rename, WaitsForAProgramThatHoldsTheFileForAMoment) {
+    TempDir temp;
+    WriteFile(temp.file("a"), OLD);
+    platform::File holder = platform::File::openRead(temp.file("a"), platform::Share::None);
+    std::thread scanner([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        holder.close();
+    });
+    const bool renamed = platform::renameFile(temp.file("a"), temp.file("b"), false);
+    scanner.join();
+    EXPECT_TRUE(renamed);
+    EXPECT_TRUE(ReadFile(temp.file("b")) == OLD);
 }
 
 // Between two file systems the kernel refuses to copy: the bytes go through
