@@ -165,9 +165,10 @@ bool flushDirectory(const std::string& directory);
 // size. False on Windows and wherever sharing is not possible or not known.
 bool canShareStorage(const std::string& filePath, const std::string& directory, std::int64_t& blockSize);
 
-// A watch over the steps that make a file last (File::flush, renameFile and
-// flushDirectory): called with the step's name ("flush", "rename",
-// "flush directory") and its path (for a rename, `to`) before the step runs.
+// A watch over the steps that make a file last (File::flush, the write-behind
+// of File::writeBehind when it acts, renameFile and flushDirectory): called
+// with the step's name ("flush", "write behind", "rename", "flush directory")
+// and its path (for a rename, `to`) before the step runs.
 // When it gives false, the step fails as a failing device would fail it (an
 // I/O error). Tests set it to see the order of the steps and to fail one;
 // none is set otherwise.

@@ -175,6 +175,7 @@ bool File::writeBehind() {
         behindState_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 2;
         if (behindState_ == 2) return true;
     }
+    if (!detail::durabilityAllows("write behind", path_)) return deviceFailed();
     const off_t end = ::lseek(fd_, 0, SEEK_CUR);
     if (end < 0) return failed();
     const std::int64_t start = end - unflushed_;

@@ -163,6 +163,7 @@ bool File::writeBehind() {
     if (behindState_ == 2) return true;
     // Windows has no write-out of a range without waiting: flush all so far.
     unflushed_ = 0;
+    if (!detail::durabilityAllows("write behind", path_)) return deviceFailed();
     return FlushFileBuffers(toHandle(handle_)) != 0 || failed();
 }
 

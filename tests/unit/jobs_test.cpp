@@ -297,12 +297,22 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
         EXPECT_TRUE(ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
                     Slice(1501, 1500));
     }
+    // Segments longer than the write-behind chunk: their bytes are sent on
+    // their way while the copy goes on, and flushed at the end.
+    Plan("long.bin", 2 * 10 << 20, 2);
     steps.clear(), failing.clear();
     control.flushToDevice = true;
-    join = { one, out, "joined.bin" };
+    SplitWorker(recordedSplit);
+    EXPECT_EQ(steps, (Texts { "write behind " + Segment(0) + partial, "flush " + Segment(0) + partial,
+                              "rename " + Segment(0), "write behind " + Segment(1) + partial,
+                              "flush " + Segment(1) + partial, "rename " + Segment(1), "flush directory " + out,
+                              done }));
+    steps.clear();
+    join = { Segment(0), out, "joined.bin" };
     JoinWorker(recordedJoin);
     const std::string output = out + sep + "joined.bin";
-    EXPECT_EQ(steps, (Texts { "flush " + output + partial, "rename " + output, "flush directory " + out,
+    EXPECT_EQ(steps, (Texts { "write behind " + output + partial, "write behind " + output + partial,
+                              "flush " + output + partial, "rename " + output, "flush directory " + out,
                               "message " + JOIN_DONE }));
     platform::watchDurability(nullptr);
 }
