@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -161,6 +163,22 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
     EXPECT_EQ(std::make_tuple(changed.code, changed.out.substr(changed.out.find("joined"))),
               std::make_tuple(1, "joined abc.txt: FAILED\nthe difference comes from: " +
                                      temp.file("abc.txt.2_of_2") + "\n"));
+}
+
+// --no-sync leaves flushing to the system: neither the files nor the folder
+// are flushed; without it, a join flushes its output and then its folder.
+std::atomic<int> flushes { 0 };
+bool CountFlushes(const char* step, const std::string&) {
+    flushes += std::string(step).rfind("flush", 0) == 0;
+    return true;
+}
+TEST_F(CliTest, NoSyncLeavesFlushingToTheSystem) {
+    platform::watchDurability(CountFlushes);
+    EXPECT_EQ(Cli({ "split", "@movie.avi", "-n", "2", "-o", "@out", "--no-sync" }).code, 0);
+    const int unsynced = flushes.exchange(0);
+    EXPECT_EQ(Cli({ "join", "@out" + sep + "movie.avi.1_of_2", "-o", "@out" }).code, 0);
+    platform::watchDurability(nullptr);
+    EXPECT_EQ(std::make_pair(unsynced, flushes.load()), std::make_pair(0, 2));
 }
 
 } // namespace
