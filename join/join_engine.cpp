@@ -105,8 +105,9 @@ std::string OddSizeProblem(const SetReport& report) {
     const std::vector<SetMember>& members = report.members;
     if (members.size() < 2) return "";
     // The largest and smallest of the members before the last.
-    const auto [smallest, largest] = std::minmax_element(
-        members.begin(), members.end() - 1, [](const SetMember& a, const SetMember& b) { return a.size < b.size; });
+    const auto extremes = std::minmax_element(members.begin(), members.end() - 1,
+                                              [](const SetMember& a, const SetMember& b) { return a.size < b.size; });
+    const auto smallest = extremes.first, largest = extremes.second;
     if (largest->size - smallest->size > 1) {
         // Cut short is what befalls a file; the largest gives the split's size.
         const auto odd = std::find_if(members.begin(), members.end() - 1,
