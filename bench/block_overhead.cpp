@@ -78,14 +78,16 @@ struct FileCopy {
         sourcePath = directory + "block-overhead-source.tmp";
         targetPath = directory + "block-overhead-target.tmp";
         {
-            platform::File made = platform::File::createAlways(sourcePath);
+            std::remove(sourcePath.c_str()); // a run before may have left it
+            platform::File made = platform::File::createNew(sourcePath);
             if (!made.valid()) return false;
             for (std::uint32_t i = 0; i < BLOCK; ++i) buffer[i] = static_cast<unsigned char>(i * 197u + 3u);
             for (std::uint32_t k = 0; k < FILE_BLOCKS; ++k)
                 if (!made.write(buffer.get(), BLOCK)) return false;
         }
         source = platform::File::openRead(sourcePath, platform::Share::Read);
-        target = platform::File::createAlways(targetPath);
+        std::remove(targetPath.c_str());
+        target = platform::File::createNew(targetPath);
         const std::int64_t size = static_cast<std::int64_t>(BLOCK) * FILE_BLOCKS;
         return source.valid() && target.valid() && target.seek(size - 1) && target.setEnd() && target.seek(0);
     }

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> made;
     auto make = [&](const std::string& name) {
-        platform::File file = platform::File::createAlways(directory + name);
+        std::remove((directory + name).c_str());
+        platform::File file = platform::File::createNew(directory + name);
         if (!file.valid() || !file.write(&byte, 1)) {
             std::printf("cannot create %s%s\n", directory.c_str(), name.c_str());
             std::exit(1);

@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 #include <cstring>
+#include <functional>
 
 #ifndef MORVANE_VERSION
 #define MORVANE_VERSION "0"
@@ -111,7 +111,8 @@ static int JobResult(CliIo& io, const CliOptions& options, const JobProgress& pr
     if (progress.finished && options.verbose) ReportCopy(io, progress.copied, outputs);
     if (progress.finished) return 0;
     if (CliInterrupted())
-        return Fail(io, "interrupted; what was written stays on disk (the unfinished file as NAME.partial)", 130);
+        return Fail(io, "interrupted; what was written stays on disk (the unfinished file as NAME.partial)",
+                    130);
     return 1;
 }
 
@@ -134,7 +135,7 @@ static std::string FirstExistingSegment(const SplitRequest& request, std::uint32
     for (const auto& entry : found) {
         SegmentPathParts member(entry.first);
         const std::string suffix = member.suffix;
-        const std::int64_t k = member.suffixNumber(true);
+        const std::int64_t k = member.segmentNumber();
         if (k < 1 || k > count || (lowest != 0 && k >= lowest)) continue;
         member.setSegmentSuffix(static_cast<std::uint32_t>(k - 1), count);
         if (member.suffix == suffix) lowest = k, first = entry.first;
@@ -168,7 +169,7 @@ static std::vector<Leftover> SplitLeftovers(const SplitRequest& request, std::ui
     const std::string first = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
     return FindLeftovers(SegmentPathParts(first).path(), [&](const std::string& finalPath) {
         const SegmentPathParts segment(finalPath);
-        return segment.isSegment() && segment.suffixNumber(false) == static_cast<std::int64_t>(count);
+        return segment.isSegment() && segment.segmentCount() == static_cast<std::int64_t>(count);
     });
 }
 
@@ -214,9 +215,10 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     if (!platform::freeBytesAvailable(request.outputDir, available))
         platform::clearLastError();
     else if (available < static_cast<std::uint64_t>(needed))
-        return Fail(io, WithLeftovers("Insufficient disk space for the split files: " +
-                                          FormatThousands(static_cast<std::uint64_t>(needed)) + " bytes needed.",
-                                      SplitLeftovers(request, plan.segmentCount())));
+        return Fail(io,
+                    WithLeftovers("Insufficient disk space for the split files: " +
+                                      FormatThousands(static_cast<std::uint64_t>(needed)) + " bytes needed.",
+                                  SplitLeftovers(request, plan.segmentCount())));
     JobControl control;
     control.blockSize = CLI_BLOCK_SIZE;
     control.flushToDevice = !options.noSync;
@@ -225,8 +227,8 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     RunJob(io, control, progress, prompt, [&] { SplitWorker(args); });
     const std::uint32_t count = plan.segmentCount();
     return JobResult(io, options, progress, { count, [&](std::uint32_t i) {
-                                                 return ComposeSegmentPath(request.sourcePath, request.outputDir, i,
-                                                                           count);
+                                                 return ComposeSegmentPath(request.sourcePath,
+                                                                           request.outputDir, i, count);
                                              } });
 }
 

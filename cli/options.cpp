@@ -79,7 +79,8 @@ std::string CommandNames(unsigned bits) {
 
 void AppendOption(std::string& text, const std::string& option, std::string help) {
     const std::string indent = "\n                ";
-    for (std::size_t line = help.find('\n'); line != std::string::npos; line = help.find('\n', line + indent.size()))
+    for (std::size_t line = help.find('\n'); line != std::string::npos;
+         line = help.find('\n', line + indent.size()))
         help.replace(line, 1, indent);
     appendFormat(text, "  %-13s %s\n", option.c_str(), help.c_str());
 }
@@ -108,56 +109,56 @@ std::string CliUsage(const std::string& name) {
                  "starts with - (morvane-cli split -n 2 -- -n.avi)");
     text += "\n";
     if (!command || (command->bit & (SPLIT | JOIN)))
-        text += "Without --yes or --no-clobber an existing file is asked about: y = yes, a = yes to all, n = "
-                "no.\n"
-                "Ctrl-C stops at the next block; the file being written stays as NAME.partial (exit code 130).\n";
+        text +=
+            "Without --yes or --no-clobber an existing file is asked about: y = yes, a = yes to all, n = "
+            "no.\n"
+            "Ctrl-C stops at the next block; the file being written stays as NAME.partial (exit code 130).\n";
     text += "Exit codes: 0 success, 1 failure, 2 bad usage.\n";
     return text;
 }
 
-std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& options) {
-    std::vector<const OptionEntry*> given;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (optionsEnded || arg.size() < 2 || arg[0] != '-') { // "-" alone is an operand
-            if (options.command.empty()) {
-                if (!FindCommand(arg)) return "unknown command " + arg;
-                options.command = arg;
-            } else if (options.operand.empty()) {
-                options.operand = arg;
-            } else {
-                return "unexpected argument " + arg;
-            }
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else {
-            const OptionEntry* option = nullptr;
-            for (const OptionEntry& entry : OPTIONS)
-                if (arg == entry.name) option = &entry;
-            if (!option) return "unknown option " + arg;
-            if (option->into) {
-                if (i + 1 >= args.size()) return "option " + arg + " needs a value";
-                options.*(option->into) = args[++i];
-            } else if (arg == "--verbose") {
-                options.verbose = true;
-            } else if (arg == "--no-sync") {
-                options.noSync = true;
-            } else if (arg == "--force") {
-                options.force = true;
-            } else if (arg == "--yes") {
-                options.overwrite = Overwrite::Yes;
-            } else {
-                options.overwrite = Overwrite::No;
-            }
-            given.push_back(option);
-        }
+namespace {
+
+// The command, or else the operand; "" or what is wrong.
+std::string TakeOperand(const std::string& arg, CliOptions& options) {
+    if (options.command.empty()) {
+        if (!FindCommand(arg)) return "unknown command " + arg;
+        options.command = arg;
+    } else if (options.operand.empty()) {
+        options.operand = arg;
+    } else {
+        return "unexpected argument " + arg;
     }
-    if (options.help || options.version) return "";
+    return "";
+}
+
+// The option args[i], with its value (args[i + 1], then `i` moves past it);
+// "" or what is wrong.
+std::string TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options,
+                       std::vector<const OptionEntry*>& given) {
+    const std::string& arg = args[i];
+    const OptionEntry* option = nullptr;
+    for (const OptionEntry& entry : OPTIONS)
+        if (arg == entry.name) option = &entry;
+    if (!option) return "unknown option " + arg;
+    given.push_back(option);
+    if (option->into) {
+        if (i + 1 >= args.size()) return "option " + arg + " needs a value";
+        options.*(option->into) = args[++i];
+    } else if (arg == "--verbose") {
+        options.verbose = true;
+    } else if (arg == "--no-sync") {
+        options.noSync = true;
+    } else if (arg == "--force") {
+        options.force = true;
+    } else {
+        options.overwrite = arg == "--yes" ? Overwrite::Yes : Overwrite::No;
+    }
+    return "";
+}
+
+// Whether the command has its operand and the options fit it and each other.
+std::string CheckGiven(const CliOptions& options, const std::vector<const OptionEntry*>& given) {
     if (options.command.empty()) return "no command given";
     if (options.operand.empty())
         return options.command == "split" ? "split needs a SOURCE file"
@@ -179,6 +180,29 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
                            options.sha256->find_first_not_of("0123456789abcdefABCDEF") != std::string::npos))
         return "--sha256 needs 64 hexadecimal digits";
     return "";
+}
+
+} // namespace
+
+std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& options) {
+    std::vector<const OptionEntry*> given;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string problem;
+        if (!optionsEnded && arg == "--")
+            optionsEnded = true;
+        else if (optionsEnded || arg.size() < 2 || arg[0] != '-') // "-" alone is an operand
+            problem = TakeOperand(arg, options);
+        else if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else if (arg == "--version")
+            options.version = true;
+        else
+            problem = TakeOption(args, i, options, given);
+        if (!problem.empty()) return problem;
+    }
+    return options.help || options.version ? "" : CheckGiven(options, given);
 }
 
 bool ParseFileCount(const std::string& text, std::uint32_t& count) {

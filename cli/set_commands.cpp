@@ -24,9 +24,11 @@ std::string BaseName(const std::string& path) {
     return detail::SplitPathText(path, platform::isLeadByte, parts) ? parts.name + parts.extension : path;
 }
 
-std::string Lower(std::string text) {
+// Letters A to Z in lower case; other bytes as they are (hash digits, and
+// names in any code page).
+std::string AsciiLower(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
@@ -51,7 +53,7 @@ bool ReadListingLine(std::string line, std::string& hash, std::string& name) {
     if (line.size() < 67 || line.find_first_not_of("0123456789abcdefABCDEF") != 64 || line[64] != ' ' ||
         (line[65] != ' ' && line[65] != '*'))
         return false;
-    hash = Lower(line.substr(0, 64));
+    hash = AsciiLower(line.substr(0, 64));
     name.clear();
     for (std::size_t i = 66; i < line.size(); ++i) {
         if (!escaped || line[i] != '\\') {
@@ -124,7 +126,7 @@ int InfoCommand(const CliOptions& options, CliIo& io) {
     const SetReport report = ExamineSet(set);
     std::FILE* out = io.out;
     std::fprintf(out, "set of %s%s, %d files (from %s)\n", segment.name.c_str(), segment.extension.c_str(),
-                 segment.suffixNumber(false), options.operand.c_str());
+                 segment.segmentCount(), options.operand.c_str());
     for (const SetMember& m : report.members)
         std::fprintf(out, "  %6d  %s  %s bytes\n", m.number, m.path.c_str(),
                      FormatThousands(static_cast<std::uint64_t>(m.size)).c_str());
@@ -205,7 +207,7 @@ int VerifyCommand(const CliOptions& options, CliIo& io) {
             std::fprintf(io.out, "%s: %s\n", path.c_str(), verdict);
         }
     }
-    std::string expected = options.sha256 ? Lower(*options.sha256) : "";
+    std::string expected = options.sha256 ? AsciiLower(*options.sha256) : "";
     if (expected.empty() && listed.count(sourceName)) expected = listed[sourceName];
     if (!expected.empty()) {
         const bool match = expected == hashes.joined;

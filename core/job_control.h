@@ -93,7 +93,7 @@ void ConfirmCancel(JobControl& control, UserPrompt& prompt);
 // job then stays held until StopWorker). No restores the pause state.
 bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt);
 
-// The flag part of a page's closing: cancelled = 1 and paused = 0, taken in
+// The flag part of a page's closing: cancelled set and paused cleared, taken in
 // lock order, and the held worker woken.
 void RequestStop(JobControl& control);
 

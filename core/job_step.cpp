@@ -77,24 +77,27 @@ bool CommitOutput(JobContext& job, PendingOutput& output) {
     // The data reaches the device before the name does: a power loss after the
     // rename must not bring back a complete-looking file full of zeros.
     if (job.control.flushToDevice && !output.file.flush())
-        return CloseAndShow(job,
-                            formatted("%s\r\n\r\nThe finished file could not be written to the device.  What was "
-                                      "written stays in:\r\n\r\n    %s",
-                                      job.texts.writeFailed, output.tempPath.c_str())
-                                .c_str(),
-                            output.file);
+        return CloseAndShow(
+            job,
+            formatted("%s\r\n\r\nThe finished file could not be written to the device.  What was "
+                      "written stays in:\r\n\r\n    %s",
+                      job.texts.writeFailed, output.tempPath.c_str())
+                .c_str(),
+            output.file);
     output.file.close();
     if (platform::renameFile(output.tempPath, output.finalPath, output.replace)) return true;
-    return ShowJobError(job.prompt, formatted("The finished file could not be given its name:\r\n\r\n    %s\r\n\r\n"
-                                              "Its complete data is in:\r\n\r\n    %s",
-                                              output.finalPath.c_str(), output.tempPath.c_str()));
+    return ShowJobError(job.prompt,
+                        formatted("The finished file could not be given its name:\r\n\r\n    %s\r\n\r\n"
+                                  "Its complete data is in:\r\n\r\n    %s",
+                                  output.finalPath.c_str(), output.tempPath.c_str()));
 }
 
 bool SettleNames(JobContext& job, const std::string& directory) {
     if (!job.control.flushToDevice || platform::flushDirectory(directory)) return true;
-    return ShowJobError(job.prompt, formatted("The folder could not be written to the device:\r\n\r\n    %s\r\n\r\n"
-                                              "The finished files may lose their names after a power loss.",
-                                              directory.c_str()));
+    return ShowJobError(job.prompt,
+                        formatted("The folder could not be written to the device:\r\n\r\n    %s\r\n\r\n"
+                                  "The finished files may lose their names after a power loss.",
+                                  directory.c_str()));
 }
 
 // The final path of a temporary name: "x.partial" and "x.partial12" give "x".
@@ -103,7 +106,8 @@ static std::string FinalPathOf(const std::string& path) {
     while (end > 0 && std::isdigit(static_cast<unsigned char>(path[end - 1]))) --end;
     const std::string suffix = PARTIAL_SUFFIX;
     if (end < suffix.size() || path.compare(end - suffix.size(), suffix.size(), suffix) != 0) return "";
-    if (end < path.size() && (path[end] == '0' || end + 3 < path.size())) return ""; // .partial2 to .partial100
+    if (end < path.size() && (path[end] == '0' || end + 3 < path.size()))
+        return ""; // .partial2 to .partial100
     return path.substr(0, end - suffix.size());
 }
 
@@ -141,28 +145,33 @@ std::int64_t UnsharedBytes(std::int64_t from, std::int64_t to, std::int64_t leng
     return length % blockSize;
 }
 
+// A copy's failure: both files closed, then the text shown.
+static CopyEnd CopyFailed(JobContext& job, const char* text, platform::File& in, platform::File& out) {
+    CloseAndShow(job, text, out, &in);
+    return CopyEnd::Failed;
+}
+
 CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length) {
     // The buffer of the read-and-write path: never larger than the copy (a
     // split into many small segments allocates little each time).
     const std::uint32_t blockSize = std::max<std::uint32_t>(job.control.blockSize, 1);
     const auto bufferSize = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 1, blockSize));
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bufferSize]);
-    if (!buffer) return CloseAndShow(job, job.texts.allocFailed, out, &in), CopyEnd::Failed;
+    if (!buffer) return CopyFailed(job, job.texts.allocFailed, in, out);
     std::int64_t copied = 0;
     while (copied < length) {
         HoldWhilePaused(job.control, job.progress, job.stopwatch);
         if (CancelRequested(job.control)) return CopyEnd::Stopped;
         const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(blockSize, length - copied));
         switch (platform::copyBytes(in, out, step, buffer.get(), job.progress.copied)) {
-        case platform::CopyResult::ReadFailed: return CloseAndShow(job, job.texts.readFailed, out, &in), CopyEnd::Failed;
-        case platform::CopyResult::WriteFailed:
-            return CloseAndShow(job, job.texts.writeFailed, out, &in), CopyEnd::Failed;
+        case platform::CopyResult::ReadFailed: return CopyFailed(job, job.texts.readFailed, in, out);
+        case platform::CopyResult::WriteFailed: return CopyFailed(job, job.texts.writeFailed, in, out);
         case platform::CopyResult::Done: break;
         }
         // Keeps the bytes waiting for the device few: the bar then follows the
         // device, and the flush after the last byte is short.
         if (job.control.flushToDevice && !out.writeBehind())
-            return CloseAndShow(job, job.texts.writeFailed, out, &in), CopyEnd::Failed;
+            return CopyFailed(job, job.texts.writeFailed, in, out);
         copied += step;
         AddBlock(job.progress, step, job.stopwatch);
     }

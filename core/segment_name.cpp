@@ -110,10 +110,12 @@ static std::int32_t ReadSaturated(const std::string& text, std::size_t from, std
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t SegmentPathParts::suffixNumber(bool first) const {
-    if (!isSegment()) return 0;
-    const std::size_t of = suffix.find("_of_");
-    return first ? ReadSaturated(suffix, 1, of) : ReadSaturated(suffix, of + 4, suffix.size());
+std::int32_t SegmentPathParts::segmentNumber() const {
+    return isSegment() ? ReadSaturated(suffix, 1, suffix.find("_of_")) : 0;
+}
+
+std::int32_t SegmentPathParts::segmentCount() const {
+    return isSegment() ? ReadSaturated(suffix, suffix.find("_of_") + 4, suffix.size()) : 0;
 }
 
 unsigned DecimalDigits(std::uint32_t value) {

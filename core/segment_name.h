@@ -48,9 +48,10 @@ struct SegmentPathParts : PathParts {
     // characters; the digits after "_of_" may be absent).
     bool isSegment() const;
 
-    // k when `first`, else N; 0 when not a segment; values above 2147483647
-    // read as 2147483647.
-    std::int32_t suffixNumber(bool first) const;
+    // k and N of the suffix ".k_of_N"; 0 when not a segment; values above
+    // 2147483647 read as 2147483647.
+    std::int32_t segmentNumber() const;
+    std::int32_t segmentCount() const;
 
     // Sets `suffix` to that of segment index + 1 of `count`, the number padded
     // with zeros to the digit count of `count` and never cut.

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         REQUIRE(std::count(names.begin(), names.end(), path.substr(beside.size())) > 0);
         REQUIRE(member.drive + member.directory == beside &&
                 platform::sameName(member.name + member.extension, name));
-        REQUIRE(member.isSegment() && member.suffixNumber(false) == selected.suffixNumber(false));
+        REQUIRE(member.isSegment() && member.segmentCount() == selected.segmentCount());
     }
     const SetReport report = ExamineSet(set);
     const bool joins = SetRefusal(set, report).empty();

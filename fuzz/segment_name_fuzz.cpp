@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto index = in.ConsumeIntegral<std::uint32_t>(), count = in.ConsumeIntegral<std::uint32_t>();
     const std::string outputDir = in.ConsumeRandomLengthString(), path = in.ConsumeRemainingBytesAsString();
     const SegmentPathParts segment(path);
-    REQUIRE(segment.suffixNumber(true) >= 0 && segment.suffixNumber(false) >= 0);
+    REQUIRE(segment.segmentNumber() >= 0 && segment.segmentCount() >= 0);
     // Read back where the result names a segment in that directory: not in the
     // current directory, within the part limits, not "/:name" or "\:name"
     // (the drive rule reads a separator and a colon as a drive; Windows has no
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (prefix.size() == 1 && name.rfind(':', 0) == 0) || platform::isDirectory(back.fullPath()))
         return 0;
     REQUIRE(back.drive + back.directory == prefix && back.name + back.extension == name);
-    REQUIRE(std::uint64_t(back.suffixNumber(true)) == std::min(index + 1ull, 2147483647ull));
-    REQUIRE(std::uint64_t(back.suffixNumber(false)) == std::min<std::uint64_t>(count, 2147483647));
+    REQUIRE(std::uint64_t(back.segmentNumber()) == std::min(index + 1ull, 2147483647ull));
+    REQUIRE(std::uint64_t(back.segmentCount()) == std::min<std::uint64_t>(count, 2147483647));
     REQUIRE(back.suffix.find("_of_") > std::to_string(count).size());
     return 0;
 }

@@ -24,11 +24,11 @@ SetReport ExamineSet(const SegmentSet& set) {
     if (set.empty()) return report;
     SegmentPathParts parts;
     parts.assign(set.begin()->first);
-    report.count = parts.suffixNumber(false);
+    report.count = parts.segmentCount();
     report.total = SetTotal(set);
     for (const auto& [path, size] : set) {
         parts.assign(path);
-        const SetMember member { parts.suffixNumber(true), path, size };
+        const SetMember member { parts.segmentNumber(), path, size };
         if (member.number < 1 || member.number > report.count)
             report.outOfRange.push_back(member);
         else
@@ -74,7 +74,8 @@ std::string SetRefusal(const SegmentSet& set, const SetReport& report) {
         std::int64_t missing = 0;
         for (const auto& [first, last] : report.missing) missing += std::int64_t { last } - first + 1;
         return formatted("%sMissing numbers: %s (%lld of %d).", TEXT_SEGMENTS_MISSING,
-                         NumberRanges(report.missing, 10).c_str(), static_cast<long long>(missing), report.count);
+                         NumberRanges(report.missing, 10).c_str(), static_cast<long long>(missing),
+                         report.count);
     }
     return "";
 }
@@ -88,7 +89,8 @@ std::string JoinRefusal(const SegmentSet& set, const std::vector<UnreadableMembe
                      m.path.c_str(), m.reason.empty() ? "unknown reason" : m.reason.c_str());
 }
 
-std::string NumberRanges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges, std::size_t limit) {
+std::string NumberRanges(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges,
+                         std::size_t limit) {
     std::string text;
     for (std::size_t i = 0; i < ranges.size() && i < limit; ++i) {
         const auto [first, last] = ranges[i];
@@ -105,30 +107,34 @@ std::string OddSizeProblem(const SetReport& report) {
     const std::vector<SetMember>& members = report.members;
     if (members.size() < 2) return "";
     // The largest and smallest of the members before the last.
-    const auto extremes = std::minmax_element(members.begin(), members.end() - 1,
-                                              [](const SetMember& a, const SetMember& b) { return a.size < b.size; });
+    const auto extremes =
+        std::minmax_element(members.begin(), members.end() - 1,
+                            [](const SetMember& a, const SetMember& b) { return a.size < b.size; });
     const auto smallest = extremes.first, largest = extremes.second;
     if (largest->size - smallest->size > 1) {
         // Cut short is what befalls a file; the largest gives the split's size.
         const auto odd = std::find_if(members.begin(), members.end() - 1,
                                       [&](const SetMember& m) { return m.size < largest->size - 1; });
-        return formatted("The split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, while split file %d holds %s bytes.  "
-                         "The files of one split differ by one byte at most (but the last), so this one may "
-                         "have been cut short or may come from another file.",
-                         odd->path.c_str(), Bytes(odd->size).c_str(), largest->number, Bytes(largest->size).c_str());
+        return formatted(
+            "The split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, while split file %d holds %s bytes.  "
+            "The files of one split differ by one byte at most (but the last), so this one may "
+            "have been cut short or may come from another file.",
+            odd->path.c_str(), Bytes(odd->size).c_str(), largest->number, Bytes(largest->size).c_str());
     }
     const SetMember& last = members.back();
     if (last.size - smallest->size > std::int64_t { report.count } - 1)
-        return formatted("The last split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, more than a split into files of "
-                         "%s bytes leaves for it.  It may come from another file, or the others may have been "
-                         "cut short.",
-                         last.path.c_str(), Bytes(last.size).c_str(), Bytes(smallest->size).c_str());
+        return formatted(
+            "The last split file:\r\n\r\n    %s\r\n\r\nholds %s bytes, more than a split into files of "
+            "%s bytes leaves for it.  It may come from another file, or the others may have been "
+            "cut short.",
+            last.path.c_str(), Bytes(last.size).c_str(), Bytes(smallest->size).c_str());
     return "";
 }
 
 std::int64_t JoinSpaceNeeded(const std::vector<SetMember>& members, const std::string& directory) {
     std::int64_t blockSize = 0, needed = 0, offset = 0;
-    const bool shares = !members.empty() && platform::canShareStorage(members.front().path, directory, blockSize);
+    const bool shares =
+        !members.empty() && platform::canShareStorage(members.front().path, directory, blockSize);
     for (const SetMember& m : members) {
         needed += shares ? UnsharedBytes(0, offset, m.size, blockSize) : m.size;
         offset += m.size;
@@ -145,12 +151,13 @@ std::string JoinOutputPath(const JoinRequest& request) {
 static bool MayJoinOddSizes(const JoinRequest& request, UserPrompt& prompt, const SetReport& report) {
     const std::string problem = OddSizeProblem(report);
     if (problem.empty() || request.joinOddSizes) return true;
-    return prompt.showMessage(problem + "\r\n\r\nJoin them anyway?", "Confirm Join:", BOX_YESNO | BOX_DEFBUTTON2) ==
-           ANSWER_YES;
+    return prompt.showMessage(problem + "\r\n\r\nJoin them anyway?",
+                              "Confirm Join:", BOX_YESNO | BOX_DEFBUTTON2) == ANSWER_YES;
 }
 
 // The output's final path, unless there is a reason not to write it (shown).
-static bool CheckOutput(UserPrompt& prompt, const JoinRequest& request, const std::vector<SetMember>& members) {
+static bool CheckOutput(UserPrompt& prompt, const JoinRequest& request,
+                        const std::vector<SetMember>& members) {
     const std::string outputPath = JoinOutputPath(request);
     // When the volume cannot be asked, the check is left out: a lack of space
     // then shows as a write failure.
@@ -158,79 +165,99 @@ static bool CheckOutput(UserPrompt& prompt, const JoinRequest& request, const st
     if (platform::freeBytesAvailable(request.outputDir, available) &&
         std::min<std::uint64_t>(available, INT64_MAX) <
             static_cast<std::uint64_t>(JoinSpaceNeeded(members, request.outputDir)))
-        return ShowJobError(prompt, WithLeftovers("Insufficient disk space for joined output file.",
-                                                  FindLeftovers(outputPath, [&](const std::string& finalPath) {
-                                                      return finalPath == outputPath;
-                                                  })));
+        return ShowJobError(prompt,
+                            WithLeftovers("Insufficient disk space for joined output file.",
+                                          FindLeftovers(outputPath, [&](const std::string& finalPath) {
+                                              return finalPath == outputPath;
+                                          })));
     platform::clearLastError();
     // Replacing a member would destroy it.
     for (const SetMember& m : members)
         if (platform::sameFile(outputPath, m.path))
-            return ShowJobError(prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split files.  "
-                                                  "Please choose another output filename or directory.",
-                                                  outputPath.c_str()));
+            return ShowJobError(prompt,
+                                formatted("The output file:\r\n\r\n    %s\r\n\r\nis one of the split files.  "
+                                          "Please choose another output filename or directory.",
+                                          outputPath.c_str()));
     return true;
 }
 
 static const StepTexts JOIN_TEXTS = {
-    "Failed reserve disk space for output file.", "Failed to set output end-of-file.",
-    "Failed to allocate byte buffer array.",      "Read failure.",
+    "Failed reserve disk space for output file.",
+    "Failed to set output end-of-file.",
+    "Failed to allocate byte buffer array.",
+    "Read failure.",
     "Write failure.",
 };
 
-void JoinWorker(JoinThreadArgs& args) {
-    UserPrompt& prompt = args.prompt;
-    ClearFinished(args.progress);
-
+// The set to join, or false when it must not be joined (the reason shown, or
+// the user's No to a set of odd sizes).
+static bool SetToJoin(JoinThreadArgs& args, SetReport& report) {
     std::vector<UnreadableMember> unreadable;
     const SegmentSet set = DiscoverSegments(args.request.sourcePath, unreadable);
-    const SetReport report = ExamineSet(set);
+    report = ExamineSet(set);
     const std::string refusal = JoinRefusal(set, unreadable, report);
-    if (!refusal.empty()) return (void)ShowJobError(prompt, refusal);
-    if (!MayJoinOddSizes(args.request, prompt, report)) return;
-    const std::vector<SetMember>& members = report.members;
-    const std::int64_t total = report.total;
+    if (!refusal.empty()) return ShowJobError(args.prompt, refusal);
+    return MayJoinOddSizes(args.request, args.prompt, report);
+}
 
-    BeginJob(args.progress, static_cast<std::uint64_t>(total), static_cast<std::uint32_t>(members.size()));
-    ResetForJob(args.control);
-
-    JobContext job { args.control, args.progress, prompt, JOIN_TEXTS };
-    PendingOutput output;
-    if (args.request.toStandardOutput) {
+// Standard output, or the output file checked, asked about and reserved
+// under its temporary name. False on the user's No or a failure (shown).
+static bool OpenOutput(JobContext& job, const JoinRequest& request, const SetReport& report,
+                       PendingOutput& output) {
+    if (request.toStandardOutput) {
         output.file = platform::File::standardOutput();
-        if (!output.file.valid()) return (void)ShowJobError(prompt, "Failed to create output file.");
-    } else {
-        if (!CheckOutput(prompt, args.request, members)) return;
-        output = BeginOutput(job, JoinOutputPath(args.request), total,
-                             [](const std::string&) { return "Failed to create output file."; });
-        if (!output.file.valid()) return; // the user's "No", or the reason has been shown
+        return output.file.valid() || ShowJobError(job.prompt, "Failed to create output file.");
     }
+    if (!CheckOutput(job.prompt, request, report.members)) return false;
+    output = BeginOutput(job, JoinOutputPath(request), report.total,
+                         [](const std::string&) { return "Failed to create output file."; });
+    return output.file.valid();
+}
 
-    job.stopwatch.TakeMark();
+// Copies the members in number order. False when the job stopped: by the
+// user (no message) or by a failure (shown).
+static bool CopyMembers(JobContext& job, const std::vector<SetMember>& members, platform::File& output) {
     for (std::uint32_t position = 0; position < members.size(); ++position) {
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
-        if (!member.valid()) {
-            output.file.close();
-            return (void)ShowJobError(prompt, TEXT_JOIN_OPEN_INPUT_FAILED);
-        }
         // The size now, not the one discovery measured, governs the copy.
         std::int64_t size = 0;
-        if (!member.size(size)) {
+        const char* failure = !member.valid()      ? TEXT_JOIN_OPEN_INPUT_FAILED
+                              : !member.size(size) ? JOIN_TEXTS.readFailed
+                                                   : nullptr;
+        if (failure) {
             member.close();
-            output.file.close();
-            return (void)ShowJobError(prompt, JOIN_TEXTS.readFailed);
+            output.close(); // neither is held while the user reads
+            return ShowJobError(job.prompt, failure);
         }
-        SetCurrentFile(args.progress, position);
-        if (CopyBlocks(job, member, output.file, size) != CopyEnd::Done) return; // files close themselves
+        SetCurrentFile(job.progress, position);
+        if (CopyBlocks(job, member, output, size) != CopyEnd::Done) return false; // files close themselves
     }
-    // A member that shrank since discovery leaves reserved bytes behind the
-    // data: the output ends exactly where the writing ended.
-    if (!args.request.toStandardOutput && !output.file.setEnd()) {
+    return true;
+}
+
+// Ends the output where the writing ended (a member that shrank since
+// discovery leaves reserved bytes behind the data), then flushes and names it.
+static bool FinishOutput(JobContext& job, const JoinRequest& request, PendingOutput& output) {
+    if (request.toStandardOutput) return CommitOutput(job, output);
+    if (!output.file.setEnd()) {
         output.file.close();
-        return (void)ShowJobError(prompt, JOIN_TEXTS.setEndFailed);
+        return ShowJobError(job.prompt, JOIN_TEXTS.setEndFailed);
     }
-    if (!CommitOutput(job, output)) return;
-    if (!args.request.toStandardOutput && !SettleNames(job, args.request.outputDir)) return;
+    return CommitOutput(job, output) && SettleNames(job, request.outputDir);
+}
+
+void JoinWorker(JoinThreadArgs& args) {
+    ClearFinished(args.progress);
+    SetReport report;
+    if (!SetToJoin(args, report)) return;
+    BeginJob(args.progress, static_cast<std::uint64_t>(report.total),
+             static_cast<std::uint32_t>(report.members.size()));
+    ResetForJob(args.control);
+    JobContext job { args.control, args.progress, args.prompt, JOIN_TEXTS };
+    PendingOutput output;
+    if (!OpenOutput(job, args.request, report, output)) return;
+    job.stopwatch.TakeMark();
+    if (!CopyMembers(job, report.members, output.file) || !FinishOutput(job, args.request, output)) return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
-    prompt.showMessage("File joining operation complete!", "", BOX_OK);
+    args.prompt.showMessage("File joining operation complete!", "", BOX_OK);
 }

@@ -17,7 +17,7 @@ SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<st
                             const MeasureMember& measure, std::vector<UnreadableMember>& unreadable) {
     SegmentPathParts parts;
     parts.assign(segmentPath);
-    const std::int32_t count = parts.suffixNumber(false);
+    const std::int32_t count = parts.segmentCount();
     const std::string sourceName = parts.name + parts.extension;
     PathParts patternParts;
     patternParts.split(PatternOf(parts));
@@ -31,7 +31,7 @@ SegmentSet SelectSetMembers(const std::string& segmentPath, const std::vector<st
         // the path rules read as more than a file name: "movie.avi.x\\movie.avi.03_of_12"
         // (a POSIX name may hold a backslash) or, after an empty prefix, "d:movie.avi.03_of_12".
         if (parts.drive + parts.directory != prefix) continue;
-        if (!parts.isSegment() || parts.suffixNumber(false) != count) continue;
+        if (!parts.isSegment() || parts.segmentCount() != count) continue;
         // movie.avi.old.03_of_12 belongs to another set than movie.avi.01_of_12.
         if (!platform::sameName(parts.name + parts.extension, sourceName)) continue;
         std::int64_t size = 0;

@@ -44,9 +44,6 @@ public:
     // GENERIC_READ, OPEN_EXISTING). A directory is not a file: opening one fails.
     // Opening a pipe with no writer does not wait for one.
     static File openRead(const std::string& path, Share share);
-    // Creates a file for writing, replacing and truncating any file of that name
-    // (CreateFileA with GENERIC_WRITE, no sharing, CREATE_ALWAYS).
-    static File createAlways(const std::string& path);
     // Creates a new file for writing, no sharing; fails when any file of that
     // name exists (CREATE_NEW, O_EXCL), so nothing is ever replaced.
     static File createNew(const std::string& path);

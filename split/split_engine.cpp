@@ -7,7 +7,6 @@
 
 #include <vector>
 
-
 const char* const TEXT_OPEN_INPUT_FAILED =
     "Failed to open input file.  If the file exists, make sure it is not open in another application.";
 const char* const TEXT_TOO_MANY_SEGMENTS =
@@ -54,39 +53,42 @@ bool PlanBySegmentSize(SplitPlan& plan) {
     return true;
 }
 
-static bool Refuse(UserPrompt& prompt, const std::string& text) { return ShowJobError(prompt, text); }
-
 bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt) {
     {
         platform::File source = platform::File::openRead(request.sourcePath, platform::Share::None);
-        if (!source.valid()) return Refuse(prompt, TEXT_OPEN_INPUT_FAILED);
+        if (!source.valid()) return ShowJobError(prompt, TEXT_OPEN_INPUT_FAILED);
         if (!source.isRegular()) {
             source.close();
-            return Refuse(prompt, formatted("The file:\r\n\r\n    %s\r\n\r\nis not a regular file (a pipe, a "
-                                            "device, or a file whose size cannot be read).  Please choose a "
-                                            "file to split.",
-                                            request.sourcePath.c_str()));
+            return ShowJobError(prompt,
+                                formatted("The file:\r\n\r\n    %s\r\n\r\nis not a regular file (a pipe, a "
+                                          "device, or a file whose size cannot be read).  Please choose a "
+                                          "file to split.",
+                                          request.sourcePath.c_str()));
         }
         if (!source.size(plan.sourceSize)) {
             source.close(); // not held while the user reads
-            return Refuse(prompt, formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()));
+            return ShowJobError(
+                prompt, formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()));
         }
     }
     if (request.mode == SplitMode::FileCount) {
-        if (request.fileCount < 2) return Refuse(prompt, "Please specify at least 2 output files.");
+        if (request.fileCount < 2) return ShowJobError(prompt, "Please specify at least 2 output files.");
         PlanByFileCount(plan, request.fileCount);
         return true;
     }
     if (!CustomSizeToBytes(request.customSize, request.sizeUnit, plan.leadSize) || plan.leadSize < 1)
-        return Refuse(prompt, "Please enter a file size of at least 1 byte.");
-    if (!PlanBySegmentSize(plan)) return Refuse(prompt, TEXT_TOO_MANY_SEGMENTS);
-    if (plan.segmentCount() < 2) return Refuse(prompt, "Specified output size does not require splitting.");
+        return ShowJobError(prompt, "Please enter a file size of at least 1 byte.");
+    if (!PlanBySegmentSize(plan)) return ShowJobError(prompt, TEXT_TOO_MANY_SEGMENTS);
+    if (plan.segmentCount() < 2)
+        return ShowJobError(prompt, "Specified output size does not require splitting.");
     return true;
 }
 
 static const StepTexts SPLIT_TEXTS = {
-    "BETA: Failed to set output file pointer.", "Failed to set end of file.",
-    "BETA: Failed to allocate byte array.",     "BETA: Read Failure.",
+    "BETA: Failed to set output file pointer.",
+    "Failed to set end of file.",
+    "BETA: Failed to allocate byte array.",
+    "BETA: Read Failure.",
     "BETA: Write failure.",
 };
 
@@ -95,7 +97,8 @@ static const StepTexts SPLIT_TEXTS = {
 static bool WriteSegment(JobContext& job, const SplitRequest& request, const SplitPlan& plan,
                          platform::File& source, std::uint32_t k) {
     job.stopwatch.TakeMark(); // an overwrite question below counts as working time
-    const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
+    const std::string path =
+        ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
     const std::int64_t size = plan.segmentSize(k);
     PendingOutput segment = BeginOutput(job, path, size, [](const std::string& file) {
         return formatted("Failed to create output file: %s.", file.c_str());
@@ -118,10 +121,10 @@ static std::string SegmentThatIsSource(const SplitRequest& request, std::uint32_
     std::vector<std::string> names;
     platform::listMatching(first.path() + ".*", names);
     for (const std::string& name : names) {
-        const std::int32_t k = SegmentPathParts(directory + name).suffixNumber(true);
+        const std::int32_t k = SegmentPathParts(directory + name).segmentNumber();
         if (k < 1 || static_cast<std::uint32_t>(k) > count) continue;
-        const std::string path =
-            ComposeSegmentPath(request.sourcePath, request.outputDir, static_cast<std::uint32_t>(k - 1), count);
+        const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir,
+                                                    static_cast<std::uint32_t>(k - 1), count);
         if (platform::sameFile(path, request.sourcePath)) return path;
     }
     return "";
@@ -139,14 +142,15 @@ void SplitWorker(SplitThreadArgs& args) {
     }
     const std::string sourceSegment = SegmentThatIsSource(args.request, count);
     if (!sourceSegment.empty()) {
-        Refuse(args.prompt, formatted("The output file:\r\n\r\n    %s\r\n\r\nis the file being split.  Please "
-                                      "choose another output directory.",
-                                      sourceSegment.c_str()));
+        ShowJobError(args.prompt,
+                     formatted("The output file:\r\n\r\n    %s\r\n\r\nis the file being split.  Please "
+                               "choose another output directory.",
+                               sourceSegment.c_str()));
         return;
     }
     platform::File source = platform::File::openRead(args.request.sourcePath, platform::Share::Read);
     if (!source.valid()) {
-        Refuse(args.prompt, TEXT_OPEN_INPUT_FAILED);
+        ShowJobError(args.prompt, TEXT_OPEN_INPUT_FAILED);
         return;
     }
     JobContext job { args.control, args.progress, args.prompt, SPLIT_TEXTS };

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<unsigned char[]> block(new unsigned char[COPY_BLOCK_SIZE]);
     {
-        platform::File source = platform::File::createAlways(sourcePath);
+        std::remove(sourcePath.c_str());
+        platform::File source = platform::File::createNew(sourcePath);
         Pattern pattern;
         for (std::uint64_t done = 0; done < size; done += COPY_BLOCK_SIZE) {
             for (std::uint32_t i = 0; i < COPY_BLOCK_SIZE; ++i) block[i] = pattern.next();

@@ -2,6 +2,7 @@
 // ftruncate, stat, statvfs and clock_gettime.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio> // renameat2
 #include <cstring>
@@ -11,7 +12,6 @@
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <algorithm>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -27,6 +27,12 @@ static thread_local int lastError = 0;
 static bool failed() {
     lastError = errno;
     return false;
+}
+
+// Records `error` as the failure of the call and gives false.
+static bool failedWith(int error) {
+    errno = error;
+    return failed();
 }
 
 std::string lastErrorText() { return lastError ? std::strerror(lastError) : std::string(); }
@@ -72,10 +78,6 @@ File File::openRead(const std::string& path, Share) {
 }
 
 constexpr int WRITE_FLAGS = O_WRONLY | O_CREAT | O_CLOEXEC;
-
-File File::createAlways(const std::string& path) {
-    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_TRUNC, 0666), path);
-}
 
 File File::createNew(const std::string& path) {
     return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_EXCL, 0666), path);
@@ -150,7 +152,7 @@ bool File::write(const void* buffer, std::uint32_t length) {
         const ssize_t put = ::write(fd_, in + done, length - done);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return failed();
-        if (put == 0) return errno = ENOSPC, failed();
+        if (put == 0) return failedWith(ENOSPC);
         done += static_cast<std::uint32_t>(put);
     }
     countWritten(length);
@@ -158,7 +160,7 @@ bool File::write(const void* buffer, std::uint32_t length) {
 }
 
 // The I/O error a failing device gives, for a step that the durability watch fails.
-static bool deviceFailed() { return errno = EIO, failed(); }
+static bool deviceFailed() { return failedWith(EIO); }
 
 bool File::flush() {
     if (fd_ < 0) return false;
@@ -182,9 +184,9 @@ bool File::writeBehind() {
     // Start this chunk's write-out, then wait for the one started last time:
     // the device works on one chunk while the next is copied.
     if (::sync_file_range(fd_, start, unflushed_, SYNC_FILE_RANGE_WRITE) != 0) return failed();
-    if (behindStart_ >= 0 &&
-        ::sync_file_range(fd_, behindStart_, behindLength_,
-                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+    if (behindStart_ >= 0 && ::sync_file_range(fd_, behindStart_, behindLength_,
+                                               SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                   SYNC_FILE_RANGE_WAIT_AFTER) != 0)
         return failed();
     behindStart_ = start;
     behindLength_ = unflushed_;
@@ -236,7 +238,8 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
 }
 
 // Read and write through `buffer`: the rest of a copy the kernel did not take.
-static CopyResult copyThroughBuffer(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+static CopyResult copyThroughBuffer(File& in, File& out, std::uint32_t length, void* buffer,
+                                    CopyTally& tally) {
     if (!in.read(buffer, length)) return CopyResult::ReadFailed;
     if (!out.write(buffer, length)) return CopyResult::WriteFailed;
     tally.bufferBytes += length;
@@ -302,7 +305,7 @@ bool renameFile(const std::string& from, const std::string& to, bool replace) {
     if (errno != EINVAL && errno != ENOSYS) return failed();
     // A file system without the no-replace rename: a check just before the rename.
     struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0) return errno = EEXIST, failed();
+    if (::lstat(to.c_str(), &st) == 0) return failedWith(EEXIST);
     return ::rename(from.c_str(), to.c_str()) == 0 || failed();
 }
 
@@ -322,7 +325,8 @@ bool flushDirectory(const std::string& directory) {
 }
 
 bool canShareStorage(const std::string& filePath, const std::string& directory, std::int64_t& blockSize) {
-    struct stat file {}, dir {};
+    struct stat file {
+    }, dir {};
     struct statfs volume {};
     if (::stat(filePath.c_str(), &file) != 0 || ::stat(directory.c_str(), &dir) != 0 ||
         file.st_dev != dir.st_dev || ::statfs(directory.c_str(), &volume) != 0 || volume.f_bsize <= 0)

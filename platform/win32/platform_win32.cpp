@@ -8,7 +8,6 @@
 
 #include <string>
 
-
 namespace platform {
 
 static HANDLE toHandle(void* h) { return h ? static_cast<HANDLE>(h) : INVALID_HANDLE_VALUE; }
@@ -47,8 +46,8 @@ std::string lastErrorText() {
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                         lastError, 0, text, sizeof text, nullptr);
     std::string reason(text, length);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' ||
-                               reason.back() == ' '))
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' || reason.back() == ' '))
         reason.pop_back(); // one line, no full stop: it follows our own sentence
     return reason.empty() ? "error " + std::to_string(lastError) : reason;
 }
@@ -71,15 +70,10 @@ File File::openRead(const std::string& path, Share share) {
         path);
 }
 
-File File::createAlways(const std::string& path) {
-    return adoptHandle(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
-        path);
-}
-
 File File::createNew(const std::string& path) {
     return adoptHandle(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr), path);
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+        path);
 }
 
 File File::standardOutput() {

@@ -202,7 +202,7 @@ TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
                 continue;
             }
 #endif
-            platform::File file = platform::File::createAlways(path);
+            platform::File file = platform::File::createNew(path);
             ASSERT_TRUE(file.seek(value.empty() || value == "held" ? r.size : std::stoll(value)) && file.setEnd());
             file.close();
             if (value == "held") holders.push_back(platform::File::openRead(path, platform::Share::None));

@@ -40,7 +40,7 @@ TEST(SegmentNames, ReadBackAndComposed) {
     for (const NameRow& r : NAME_ROWS) {
         SCOPED_TRACE(r.path);
         const SegmentPathParts parts(r.path);
-        const int k = parts.suffixNumber(true), n = parts.suffixNumber(false);
+        const int k = parts.segmentNumber(), n = parts.segmentCount();
         EXPECT_EQ(isSegmentPath(r.path) ? formatted("%d/%d", k, n) : "-", r.read);
         const std::string dir = parts.drive + parts.directory;
         const bool posix = !platform::WINDOWS_PATHS && r.posixSource;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 // "2x4 1x2": two segments of 4 bytes, then one of 2.
@@ -52,7 +54,8 @@ TEST(SplitPlan, PlansAndRefusals) {
         input.sourcePath = temp.file(std::to_string(r.source)), input.outputDir = temp.path();
         input.sizeText = size.number, input.sizeUnit = size.unit;
         if (r.source >= 0) { // sparse: the big sources take no room
-            platform::File source = platform::File::createAlways(input.sourcePath);
+            std::remove(input.sourcePath.c_str());
+            platform::File source = platform::File::createNew(input.sourcePath);
             ASSERT_TRUE(source.seek(r.source) && source.setEnd());
         }
         std::uint32_t count = 0;
