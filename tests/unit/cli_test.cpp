@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 
 namespace {
@@ -102,38 +103,51 @@ TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
 }
 
 TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
-    // Existing segments ("o"), the answers on standard input, then the questions
-    // asked (by segment), where the split stopped, and what is on disk ("n" new):
-    // 300,001 bytes in segments of 100K make three.
+    // What each of the three segment names holds, before and after a split
+    // of 300,001 bytes in segments of 100K: nothing, an old file, or the new
+    // segment; the answers on standard input, the segments asked about, and
+    // the segment at which the split stopped (0: it completed).
+    enum Held : char { NONE = '-', OLD_FILE = 'o', NEW = 'n' };
+    using Names = std::array<Held, 3>;
     const struct {
-        const char *existing, *option, *input, *asked, *stop, *after;
+        Names before;
+        const char* option;
+        const char* input;
+        std::vector<int> asked;
+        int stoppedAt;
+        Names after;
     } overwrites[] = {
         // clang-format off
-        { "---", "", "", "", "", "nnn" }, { "o-o", "", "n\n", "1", "1", "o-o" }, { "-o-", "", "", "2", "2", "no-" },
-        { "o-o", "", "y\ny\n", "13", "", "nnn" }, { "ooo", "", "a\n", "1", "", "nnn" },
-        { "o-o", "--no-clobber", "y\n", "", "1", "o-o" }, { "-o-", "--no-clobber", "", "", "2", "-o-" },
-        { "ooo", "--yes", "", "", "", "nnn" },
+        { { NONE, NONE, NONE }, "", "", {}, 0, { NEW, NEW, NEW } },
+        { { OLD_FILE, NONE, OLD_FILE }, "", "n\n", { 1 }, 1, { OLD_FILE, NONE, OLD_FILE } },
+        { { NONE, OLD_FILE, NONE }, "", "", { 2 }, 2, { NEW, OLD_FILE, NONE } }, // no answer at all: No
+        { { OLD_FILE, NONE, OLD_FILE }, "", "y\ny\n", { 1, 3 }, 0, { NEW, NEW, NEW } },
+        { { OLD_FILE, OLD_FILE, OLD_FILE }, "", "a\n", { 1 }, 0, { NEW, NEW, NEW } }, // yes to all
+        { { OLD_FILE, NONE, OLD_FILE }, "--no-clobber", "y\n", {}, 1, { OLD_FILE, NONE, OLD_FILE } },
+        { { NONE, OLD_FILE, NONE }, "--no-clobber", "", {}, 2, { NONE, OLD_FILE, NONE } }, // nothing written
+        { { OLD_FILE, OLD_FILE, OLD_FILE }, "--yes", "", {}, 0, { NEW, NEW, NEW } },
         // clang-format on
     };
     const std::vector<unsigned char> OLD = { 'o', 'l', 'd' };
     for (const auto& r : overwrites) {
         fs::remove_all(out), fs::create_directory(out);
-        auto segment = [&](char k) { return out + sep + "movie.avi." + k + "_of_3"; };
-        std::string err, after;
-        for (char k = '1'; k <= '3'; ++k)
-            if (r.existing[k - '1'] == 'o') WriteFile(segment(k), OLD);
-        for (const char* k = r.asked; *k; ++k)
-            err += segment(*k) + " already exists.  Overwrite? [y]es, [a]ll, [n]o: \n";
+        auto segment = [&](int k) { return out + sep + "movie.avi." + std::to_string(k) + "_of_3"; };
+        std::string err;
+        for (int k = 1; k <= 3; ++k)
+            if (r.before[std::size_t(k - 1)] == OLD_FILE) WriteFile(segment(k), OLD);
+        for (const int k : r.asked) err += segment(k) + " already exists.  Overwrite? [y]es, [a]ll, [n]o: \n";
         // --no-clobber looks at every name before it writes the first.
         const bool noClobber = std::string(r.option) == "--no-clobber";
-        if (*r.stop) err += "morvane-cli: not overwriting " + segment(*r.stop) + (noClobber ? "; nothing written\n" : "; stopped\n");
+        if (r.stoppedAt)
+            err += "morvane-cli: not overwriting " + segment(r.stoppedAt) + (noClobber ? "; nothing written\n" : "; stopped\n");
         Texts args = { "split", "@movie.avi", "-o", out, "-s", "100K" };
         if (*r.option) args.push_back(r.option);
         const CliResult split = Cli(args, r.input);
-        for (char k = '1'; k <= '3'; ++k)
-            after += FileSize(segment(k)) < 0 ? '-' : ReadFile(segment(k)) == OLD ? 'o' : 'n';
+        Names after {};
+        for (int k = 1; k <= 3; ++k)
+            after[std::size_t(k - 1)] = FileSize(segment(k)) < 0 ? NONE : ReadFile(segment(k)) == OLD ? OLD_FILE : NEW;
         EXPECT_EQ(std::make_tuple(split.code, split.out, split.err, after),
-                  std::make_tuple(*r.stop ? 1 : 0, *r.stop ? "" : "File splitting operation successful!\n",
+                  std::make_tuple(r.stoppedAt ? 1 : 0, r.stoppedAt ? "" : "File splitting operation successful!\n",
                                   err, r.after));
     }
     const std::string first = out + sep + "movie.avi.1_of_3";
@@ -148,6 +162,10 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
               std::make_tuple(0, "File joining operation complete!\n", true));
     EXPECT_EQ(Cli({ "join", first }).code, 0); // beside the segments, under the source's name
     EXPECT_TRUE(ReadFile(out + sep + "movie.avi") == source);
+    WriteFile(out + sep + "movie.avi", OLD); // --no-clobber leaves an existing output as it is
+    const CliResult kept = Cli({ "join", first, "--no-clobber" });
+    EXPECT_EQ(std::make_tuple(kept.code, kept.err, ReadFile(out + sep + "movie.avi") == OLD),
+              std::make_tuple(1, "morvane-cli: not overwriting " + out + sep + "movie.avi; stopped\n", true));
 
     // SHA-256 of "abc" and of nothing, joined into "abc".
     WriteFile(temp.file("abc.txt.1_of_2"), { 'a', 'b', 'c' });

@@ -243,10 +243,12 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
 // that fails a flush leaves the file under its temporary name and no success.
 std::mutex stepsMutex;
 std::vector<std::string> steps;
-std::string failing; // "step path" that the device fails
+std::string failing;           // "step path" that the device fails
+std::string intrudeAt, intruder; // at step "intrudeAt", another program makes the file "intruder"
 bool RecordStep(const char* step, const std::string& path) {
     std::lock_guard lock(stepsMutex);
     steps.push_back(step + (" " + path));
+    if (steps.back() == intrudeAt) WriteFile(intruder, { 'o', 'l', 'd' });
     return steps.back() != failing;
 }
 struct RecordingPrompt final : UserPrompt {
@@ -297,6 +299,16 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
         EXPECT_TRUE(ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
                     Slice(1501, 1500));
     }
+    // Another program makes a file of segment 2's name while it is written:
+    // that file is never replaced unasked; the segment stays under its
+    // temporary name.
+    fs::remove_all(out), fs::create_directory(out);
+    steps.clear(), failing.clear(), intrudeAt = "flush " + two + partial, intruder = two;
+    SplitWorker(recordedSplit);
+    intrudeAt.clear();
+    EXPECT_EQ(steps.back(), "message Error:|8192|The finished file could not be given its name:\r\n\r\n    " + two +
+                                "\r\n\r\nIts complete data is in:\r\n\r\n    " + two + partial);
+    EXPECT_TRUE(ReadFile(two) == OLD && ReadFile(two + partial) == Slice(1501, 1500) && !progress.finished);
     // Segments longer than the write-behind chunk: their bytes are sent on
     // their way while the copy goes on, and flushed at the end.
     Plan("long.bin", 2 * 10 << 20, 2);
@@ -315,6 +327,17 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
                               "flush " + output + partial, "rename " + output, "flush directory " + out,
                               "message " + JOIN_DONE }));
     platform::watchDurability(nullptr);
+}
+
+// The free space a page shows and a job checks is what the user may still
+// write: on a volume that is partly used, less than its size.
+TEST(FreeSpace, IsWhatTheUserMayStillWrite) {
+    TempDir temp;
+    std::uint64_t available = 0;
+    ASSERT_TRUE(platform::freeBytesAvailable(temp.path(), available));
+    const fs::space_info space = fs::space(temp.path());
+    EXPECT_LT(available, space.capacity);
+    EXPECT_NEAR(double(available), double(space.available), 256.0 * (1 << 20)); // others write meanwhile
 }
 
 // A virus scanner or an indexer that holds a just-finished file for a moment

@@ -2,6 +2,7 @@
 // command line asks for them, from the count or size as typed; and the display
 // formats of counts and sizes.
 #include "cli/options.h"
+#include "cli/terminal.h"
 #include "core/display_format.h"
 #include "core/input_check.h"
 #include "tests/support/test_support.h"
@@ -89,6 +90,10 @@ TEST(DisplayFormat, CountsSizesAndDurations) {
         { FormatSize(std::int64_t { 1048575 }, SIZE_PER_FILE_TEMPLATES), "1024.00 KB / File" },
         { FormatSize(std::int64_t { 1572864 }, SIZE_PER_FILE_TEMPLATES), "1.50 MB / File" },
         { FormatSize(std::uint64_t { 1073741824 }, FREE_SPACE_TEMPLATES), "Disk Space Available: 1.00 GB" },
+        { FormatSize(std::uint64_t { 5767168 }, FREE_SPACE_TEMPLATES), "Disk Space Available: 5.50 MB" },
+        // The command line's progress line counts files from 1.
+        { ProgressLine({ 2500000, 1000000, 0, 4, 4.0 }),
+          " 40.0%  1,000,000 / 2,500,000 bytes  file 1 of 4  00:04 elapsed  00:06 left" },
         { FormatSetSummary(2, 1023), "2 files (1023 Bytes)" }, { FormatSetSummary(12, 12582912), "12 files (12.00 MB)" },
         { FormatSetSummary(1, 1610612736), "1 files (1.50 GB)" },
         // clang-format on
