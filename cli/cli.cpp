@@ -43,7 +43,6 @@ static int RunCommand(const CliOptions& options, CliIo& io) {
 }
 
 int RunCli(const std::vector<std::string>& args, CliIo& io) {
-    platform::clearLastError(); // a reason from before this run explains none of its failures
     CliOptions options;
     const std::string problem = ParseCliOptions(args, options);
     if (!problem.empty()) return Usage(io, problem);
@@ -90,10 +89,9 @@ static void ReportCopy(CliIo& io, const platform::CopyTally& tally, const JobOut
     bool known = outputs.count > 0;
     for (std::uint32_t i = 0; known && i < outputs.count; ++i) {
         std::int64_t bytes = 0;
-        known = platform::sharedBytes(outputs.path(i), bytes);
+        known = static_cast<bool>(platform::sharedBytes(outputs.path(i), bytes));
         shared += bytes;
     }
-    platform::clearLastError();
     shared = known ? std::min(shared, tally.kernelBytes) : 0;
     const auto figure = [](std::int64_t bytes) { return FormatThousands(static_cast<std::uint64_t>(bytes)); };
     std::string text = "copied: ";
@@ -202,7 +200,6 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
         return Fail(io, "not splitting a segment; stopped");
 
     SplitPlan plan;
-    platform::clearLastError(); // the plan check's messages carry the reasons of its own failures
     if (!PrepareSplitPlan(request, plan, prompt)) return 1;
     if (options.overwrite == Overwrite::No) { // all names are free, or nothing is written
         const std::string existing = FirstExistingSegment(request, plan.segmentCount());
@@ -212,9 +209,8 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     // as a write failure.
     std::uint64_t available = 0;
     const std::int64_t needed = SplitSpaceNeeded(request, plan);
-    if (!platform::freeBytesAvailable(request.outputDir, available))
-        platform::clearLastError();
-    else if (available < static_cast<std::uint64_t>(needed))
+    if (platform::freeBytesAvailable(request.outputDir, available) &&
+        available < static_cast<std::uint64_t>(needed))
         return Fail(io,
                     WithLeftovers("Insufficient disk space for the split files: " +
                                       FormatThousands(static_cast<std::uint64_t>(needed)) + " bytes needed.",

@@ -83,14 +83,16 @@ int HashSet(CliIo& io, const SetReport& report, SetHashes& hashes) {
     for (const SetMember& member : report.members) {
         platform::File file = platform::File::openRead(member.path, platform::Share::Read);
         std::int64_t size = 0;
-        if (!file.valid() || !file.size(size))
-            return Fail(io, WithSystemReason("Failed to open input file: " + member.path));
+        platform::Result opened = file.failure();
+        if (opened) opened = file.size(size);
+        if (!opened)
+            return Fail(io, WithReason("Failed to open input file: " + member.path, opened.reason()));
         Sha256 hash;
         for (std::int64_t done = 0; done < size;) {
             if (CliInterrupted()) return Fail(io, "interrupted", 130);
             const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(BLOCK, size - done));
-            if (!file.read(buffer.get(), step))
-                return Fail(io, WithSystemReason("Read failure: " + member.path));
+            if (const platform::Result read = file.read(buffer.get(), step); !read)
+                return Fail(io, WithReason("Read failure: " + member.path, read.reason()));
             hash.update(buffer.get(), step);
             joined.update(buffer.get(), step);
             done += step;

@@ -50,24 +50,24 @@ std::string WithReason(const std::string& text, const std::string& reason) {
     return reason.empty() ? text : text + " (" + reason + ")";
 }
 
-std::string WithSystemReason(const std::string& text) {
-    const std::string reason = platform::lastErrorText();
-    platform::clearLastError();
-    return WithReason(text, reason);
+std::string WithFailure(const std::string& text, const std::string& reason, const std::string& file) {
+    return WithReason(text, reason.empty() || file.empty() ? reason : file + ": " + reason);
 }
 
-int TerminalPrompt::showMessage(const std::string& text, const std::string&, unsigned flags) {
+int TerminalPrompt::show(const Message& message) {
+    if (message.kind == MessageKind::Question) return confirm(OneLine(message.text)) ? ANSWER_YES : ANSWER_NO;
     std::lock_guard lock(io_.errMutex);
-    if (flags & BOX_TASKMODAL) {
+    const std::string text = OneLine(message.text);
+    if (message.kind == MessageKind::Error) {
         if (io_.errIsTerminal) std::fputs("\r\033[K", io_.err);
-        std::fprintf(io_.err, "morvane-cli: %s\n", OneLine(WithSystemReason(text)).c_str());
+        std::fprintf(io_.err, "morvane-cli: %s\n", WithFailure(text, message.reason, message.file).c_str());
         std::fflush(io_.err);
     } else {
         if (io_.errIsTerminal) {
             std::fputs("\r\033[K", io_.err); // the progress line goes before the message comes
             std::fflush(io_.err);
         }
-        std::fprintf(io_.out, "%s\n", OneLine(text).c_str());
+        std::fprintf(io_.out, "%s\n", text.c_str());
         std::fflush(io_.out);
     }
     return ANSWER_OK;

@@ -37,21 +37,19 @@ std::string OneLine(const std::string& text);
 // `text`, and the reason in brackets after it unless it is empty.
 std::string WithReason(const std::string& text, const std::string& reason);
 
-// `text` followed by the system's reason for the failed call behind it, when
-// this thread recorded one: "BETA: Write failure. (No space left on device)".
-// The reason is used up, so that it never explains a later message. Whoever
-// goes on after a failed call clears the record (platform::clearLastError).
-std::string WithSystemReason(const std::string& text);
+// `text` and the failure behind it: "BETA: Write failure. (x.2_of_3.partial:
+// No space left on device)", the file named when the text does not name it.
+std::string WithFailure(const std::string& text, const std::string& reason, const std::string& file = "");
 
-// Messages and questions on the terminal. Errors (task-modal boxes) go to
-// stderr as "morvane-cli: <text>" with the system's reason, other messages to
-// stdout. The overwrite question follows --yes / --no-clobber, else asks on
-// stderr and reads a line: y = yes, a = yes to all, anything else (and the end
-// of input, and Ctrl-C) = no.
+// Messages and questions on the terminal. Errors go to stderr as
+// "morvane-cli: <text>" with the failure behind them, completions to stdout.
+// Questions, and the overwrite question, follow --yes / --no-clobber, else ask
+// on stderr and read a line: y = yes (a = yes to all at the overwrite
+// question), anything else (and the end of input, and Ctrl-C) = no.
 class TerminalPrompt final : public UserPrompt {
 public:
     TerminalPrompt(CliIo& io, Overwrite mode) : io_(io), mode_(mode) {}
-    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    int show(const Message& message) override;
     int askOverwrite(const std::string& path) override;
     // Asks a yes/no question the same way; false unless the answer is y.
     bool confirm(const std::string& question);

@@ -117,7 +117,7 @@ static void SetPaused(JobControl& control, bool value) {
 void ConfirmCancel(JobControl& control, UserPrompt& prompt) {
     const bool pausedBefore = HoldAndRemember(control);
     // No lock is held while the question is open; the worker is held by paused.
-    const int answer = prompt.showMessage("Are you sure you want to cancel?", "Confirm Cancel:", BOX_YESNO);
+    const int answer = prompt.show(Message::question("Confirm Cancel:", "Are you sure you want to cancel?"));
     if (answer == ANSWER_YES) {
         {
             std::lock_guard lock(control.cancelMutex);
@@ -137,7 +137,7 @@ bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt) {
     }
     if (!workerRunning) return true;
     if (!pausedBefore) SetPaused(control, true);
-    const int answer = prompt.showMessage("Are you sure you want to exit?", "Exit:", BOX_YESNO);
+    const int answer = prompt.show(Message::question("Exit:", "Are you sure you want to exit?"));
     if (answer == ANSWER_NO) {
         if (!pausedBefore) SetPaused(control, false);
         return false;

@@ -10,18 +10,25 @@
 #include <memory>
 #include <new>
 
-bool ShowJobError(UserPrompt& prompt, const std::string& text) {
-    prompt.showMessage(text, "Error:", BOX_TASKMODAL);
+bool ShowJobError(UserPrompt& prompt, const std::string& text, const platform::Result& why,
+                  const std::string& file) {
+    Message message = Message::error("Error:", text);
+    if (!why) {
+        message.reason = why.reason();
+        message.file = file;
+    }
+    prompt.show(message);
     return false;
 }
 
 // Closes the files before the message appears, so that none is held while the
-// user reads.
-static bool CloseAndShow(JobContext& job, const char* text, platform::File& out,
-                         platform::File* in = nullptr) {
+// user reads. `why` is the failure of `concerned`, one of the two.
+static bool CloseAndShow(JobContext& job, const std::string& text, const platform::Result& why,
+                         const platform::File& concerned, platform::File& out, platform::File* in = nullptr) {
+    const std::string file = concerned.path();
     if (in) in->close();
     out.close();
-    return ShowJobError(job.prompt, text);
+    return ShowJobError(job.prompt, text, why, file);
 }
 
 bool MayReplace(JobContext& job, const std::string& path, bool& replace) {
@@ -37,12 +44,13 @@ bool MayReplace(JobContext& job, const std::string& path, bool& replace) {
 // leads nowhere) is never replaced; the next name is taken instead.
 static platform::File CreateTemporary(const std::string& path, std::string& tempPath) {
     constexpr int ATTEMPTS = 100;
+    platform::File file;
     for (int attempt = 1; attempt <= ATTEMPTS; ++attempt) {
         tempPath = path + PARTIAL_SUFFIX + (attempt > 1 ? std::to_string(attempt) : "");
-        platform::File file = platform::File::createNew(tempPath);
-        if (file.valid() || !platform::entryExists(tempPath)) return file;
+        file = platform::File::createNew(tempPath);
+        if (file.valid() || !platform::entryExists(tempPath)) break;
     }
-    return {};
+    return file; // the last one's failure when every name was taken
 }
 
 PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t size,
@@ -53,18 +61,22 @@ PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t
     // A directory of that name could never be replaced: fail before any copy.
     if (!platform::isDirectory(path)) output.file = CreateTemporary(path, output.tempPath);
     if (!output.file.valid()) {
-        ShowJobError(job.prompt, createFailed(output.tempPath.empty() ? path : output.tempPath));
+        ShowJobError(job.prompt, createFailed(output.tempPath.empty() ? path : output.tempPath),
+                     output.file.failure());
         return output;
     }
     if (size > 0) {
-        const char* failure = nullptr;
-        if (!output.file.seek(size - 1))
-            failure = job.texts.reserveFailed;
-        else if (!output.file.setEnd())
+        const char* failure = job.texts.reserveFailed;
+        platform::Result why = output.file.seek(size - 1);
+        if (why) {
             failure = job.texts.setEndFailed;
-        else if (!output.file.seek(0))
+            why = output.file.setEnd();
+        }
+        if (why) {
             failure = job.texts.reserveFailed;
-        if (failure) CloseAndShow(job, failure, output.file);
+            why = output.file.seek(0);
+        }
+        if (!why) CloseAndShow(job, failure, why, output.file, output.file);
     }
     return output;
 }
@@ -76,28 +88,33 @@ bool CommitOutput(JobContext& job, PendingOutput& output) {
     }
     // The data reaches the device before the name does: a power loss after the
     // rename must not bring back a complete-looking file full of zeros.
-    if (job.control.flushToDevice && !output.file.flush())
-        return CloseAndShow(
-            job,
-            formatted("%s\r\n\r\nThe finished file could not be written to the device.  What was "
-                      "written stays in:\r\n\r\n    %s",
-                      job.texts.writeFailed, output.tempPath.c_str())
-                .c_str(),
-            output.file);
+    if (job.control.flushToDevice) {
+        if (const platform::Result flushed = output.file.flush(); !flushed)
+            return CloseAndShow(job,
+                                formatted("%s\r\n\r\nThe finished file could not be written to the device.  "
+                                          "What was written stays in:\r\n\r\n    %s",
+                                          job.texts.writeFailed, output.tempPath.c_str()),
+                                flushed, platform::File(), output.file);
+    }
     output.file.close();
-    if (platform::renameFile(output.tempPath, output.finalPath, output.replace)) return true;
+    const platform::Result renamed = platform::renameFile(output.tempPath, output.finalPath, output.replace);
+    if (renamed) return true;
     return ShowJobError(job.prompt,
                         formatted("The finished file could not be given its name:\r\n\r\n    %s\r\n\r\n"
                                   "Its complete data is in:\r\n\r\n    %s",
-                                  output.finalPath.c_str(), output.tempPath.c_str()));
+                                  output.finalPath.c_str(), output.tempPath.c_str()),
+                        renamed);
 }
 
 bool SettleNames(JobContext& job, const std::string& directory) {
-    if (!job.control.flushToDevice || platform::flushDirectory(directory)) return true;
+    if (!job.control.flushToDevice) return true;
+    const platform::Result flushed = platform::flushDirectory(directory);
+    if (flushed) return true;
     return ShowJobError(job.prompt,
                         formatted("The folder could not be written to the device:\r\n\r\n    %s\r\n\r\n"
                                   "The finished files may lose their names after a power loss.",
-                                  directory.c_str()));
+                                  directory.c_str()),
+                        flushed);
 }
 
 // The final path of a temporary name: "x.partial" and "x.partial12" give "x".
@@ -126,7 +143,6 @@ std::vector<Leftover> FindLeftovers(const std::string& base,
         const platform::File file = platform::File::openRead(path, platform::Share::Read);
         if (file.valid() && file.isRegular() && file.size(leftover.size)) leftovers.push_back(leftover);
     }
-    platform::clearLastError(); // a leftover that cannot be measured is no reason for anything
     return leftovers;
 }
 
@@ -145,9 +161,11 @@ std::int64_t UnsharedBytes(std::int64_t from, std::int64_t to, std::int64_t leng
     return length % blockSize;
 }
 
-// A copy's failure: both files closed, then the text shown.
-static CopyEnd CopyFailed(JobContext& job, const char* text, platform::File& in, platform::File& out) {
-    CloseAndShow(job, text, out, &in);
+// A copy's failure, `why` that of `concerned`: both files closed, then the
+// text shown.
+static CopyEnd CopyFailed(JobContext& job, const char* text, const platform::Result& why,
+                          const platform::File& concerned, platform::File& in, platform::File& out) {
+    CloseAndShow(job, text, why, concerned, out, &in);
     return CopyEnd::Failed;
 }
 
@@ -157,21 +175,27 @@ CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std
     const std::uint32_t blockSize = std::max<std::uint32_t>(job.control.blockSize, 1);
     const auto bufferSize = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 1, blockSize));
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bufferSize]);
-    if (!buffer) return CopyFailed(job, job.texts.allocFailed, in, out);
+    if (!buffer) return CopyFailed(job, job.texts.allocFailed, {}, in, in, out);
     std::int64_t copied = 0;
     while (copied < length) {
         HoldWhilePaused(job.control, job.progress, job.stopwatch);
         if (CancelRequested(job.control)) return CopyEnd::Stopped;
         const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(blockSize, length - copied));
-        switch (platform::copyBytes(in, out, step, buffer.get(), job.progress.copied)) {
-        case platform::CopyResult::ReadFailed: return CopyFailed(job, job.texts.readFailed, in, out);
-        case platform::CopyResult::WriteFailed: return CopyFailed(job, job.texts.writeFailed, in, out);
+        const platform::CopyOutcome outcome =
+            platform::copyBytes(in, out, step, buffer.get(), job.progress.copied);
+        switch (outcome.result) {
+        case platform::CopyResult::ReadFailed:
+            return CopyFailed(job, job.texts.readFailed, outcome.why, in, in, out);
+        case platform::CopyResult::WriteFailed:
+            return CopyFailed(job, job.texts.writeFailed, outcome.why, out, in, out);
         case platform::CopyResult::Done: break;
         }
         // Keeps the bytes waiting for the device few: the bar then follows the
         // device, and the flush after the last byte is short.
-        if (job.control.flushToDevice && !out.writeBehind())
-            return CopyFailed(job, job.texts.writeFailed, in, out);
+        if (const platform::Result behind =
+                job.control.flushToDevice ? out.writeBehind() : platform::Result();
+            !behind)
+            return CopyFailed(job, job.texts.writeFailed, behind, out, in, out);
         copied += step;
         AddBlock(job.progress, step, job.stopwatch);
     }

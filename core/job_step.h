@@ -34,9 +34,11 @@ struct JobContext {
     Stopwatch stopwatch {};
 };
 
-// Shows `text` in an "Error:" box, task-modal. Gives false, so that a step can
-// end with `return ShowJobError(...)`.
-bool ShowJobError(UserPrompt& prompt, const std::string& text);
+// Shows `text` as an error ("Error:"), with the failure behind it when `why`
+// is one: its reason, and `file`, the file it concerns when the text does not
+// name it. Gives false, so that a step can end with `return ShowJobError(...)`.
+bool ShowJobError(UserPrompt& prompt, const std::string& text, const platform::Result& why = {},
+                  const std::string& file = "");
 
 // Whether the file at `path` may be written: true when none exists or the user
 // said "Yes" or "Yes To All" (remembered for the rest of the job); false on

@@ -151,8 +151,8 @@ std::string JoinOutputPath(const JoinRequest& request) {
 static bool MayJoinOddSizes(const JoinRequest& request, UserPrompt& prompt, const SetReport& report) {
     const std::string problem = OddSizeProblem(report);
     if (problem.empty() || request.joinOddSizes) return true;
-    return prompt.showMessage(problem + "\r\n\r\nJoin them anyway?",
-                              "Confirm Join:", BOX_YESNO | BOX_DEFBUTTON2) == ANSWER_YES;
+    return prompt.show(Message::question("Confirm Join:", problem + "\r\n\r\nJoin them anyway?", true)) ==
+           ANSWER_YES;
 }
 
 // The output's final path, unless there is a reason not to write it (shown).
@@ -170,7 +170,6 @@ static bool CheckOutput(UserPrompt& prompt, const JoinRequest& request,
                                           FindLeftovers(outputPath, [&](const std::string& finalPath) {
                                               return finalPath == outputPath;
                                           })));
-    platform::clearLastError();
     // Replacing a member would destroy it.
     for (const SetMember& m : members)
         if (platform::sameFile(outputPath, m.path))
@@ -206,7 +205,8 @@ static bool OpenOutput(JobContext& job, const JoinRequest& request, const SetRep
                        PendingOutput& output) {
     if (request.toStandardOutput) {
         output.file = platform::File::standardOutput();
-        return output.file.valid() || ShowJobError(job.prompt, "Failed to create output file.");
+        return output.file.valid() ||
+               ShowJobError(job.prompt, "Failed to create output file.", output.file.failure());
     }
     if (!CheckOutput(job.prompt, request, report.members)) return false;
     output = BeginOutput(job, JoinOutputPath(request), report.total,
@@ -221,13 +221,16 @@ static bool CopyMembers(JobContext& job, const std::vector<SetMember>& members, 
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
         // The size now, not the one discovery measured, governs the copy.
         std::int64_t size = 0;
-        const char* failure = !member.valid()      ? TEXT_JOIN_OPEN_INPUT_FAILED
-                              : !member.size(size) ? JOIN_TEXTS.readFailed
-                                                   : nullptr;
-        if (failure) {
+        const char* failure = TEXT_JOIN_OPEN_INPUT_FAILED;
+        platform::Result why = member.failure();
+        if (why) {
+            failure = JOIN_TEXTS.readFailed;
+            why = member.size(size);
+        }
+        if (!why) {
             member.close();
             output.close(); // neither is held while the user reads
-            return ShowJobError(job.prompt, failure);
+            return ShowJobError(job.prompt, failure, why, members[position].path);
         }
         SetCurrentFile(job.progress, position);
         if (CopyBlocks(job, member, output, size) != CopyEnd::Done) return false; // files close themselves
@@ -239,9 +242,10 @@ static bool CopyMembers(JobContext& job, const std::vector<SetMember>& members, 
 // discovery leaves reserved bytes behind the data), then flushes and names it.
 static bool FinishOutput(JobContext& job, const JoinRequest& request, PendingOutput& output) {
     if (request.toStandardOutput) return CommitOutput(job, output);
-    if (!output.file.setEnd()) {
+    if (const platform::Result ended = output.file.setEnd(); !ended) {
+        const std::string file = output.file.path();
         output.file.close();
-        return ShowJobError(job.prompt, JOIN_TEXTS.setEndFailed);
+        return ShowJobError(job.prompt, JOIN_TEXTS.setEndFailed, ended, file);
     }
     return CommitOutput(job, output) && SettleNames(job, request.outputDir);
 }
@@ -259,5 +263,5 @@ void JoinWorker(JoinThreadArgs& args) {
     job.stopwatch.TakeMark();
     if (!CopyMembers(job, report.members, output.file) || !FinishOutput(job, args.request, output)) return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
-    args.prompt.showMessage("File joining operation complete!", "", BOX_OK);
+    args.prompt.show(Message::completion("", "File joining operation complete!"));
 }

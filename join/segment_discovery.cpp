@@ -48,15 +48,12 @@ SegmentSet DiscoverSegments(const std::string& segmentPath, std::vector<Unreadab
     std::vector<std::string> names;
     if (!platform::listMatching(PatternOf(SegmentPathParts(segmentPath)), names)) return {};
     const auto measure = [](const std::string& path, std::int64_t& size, std::string& reason) {
-        platform::File member = platform::File::openRead(path, platform::Share::None);
-        bool ok = member.valid() && member.size(size);
-        if (!ok) reason = platform::lastErrorText();
-        if (ok && !member.isRegular()) {
-            ok = false;
-            reason = "not a regular file: a pipe or a device";
-        }
-        platform::clearLastError(); // said here, or no failure at all
-        return ok;
+        const platform::File member = platform::File::openRead(path, platform::Share::None);
+        platform::Result why = member.failure();
+        if (why) why = member.size(size);
+        if (!why) reason = why.reason();
+        if (why && !member.isRegular()) reason = "not a regular file: a pipe or a device";
+        return why && reason.empty();
     };
     return SelectSetMembers(segmentPath, names, measure, unreadable);
 }

@@ -26,8 +26,27 @@ constexpr bool WINDOWS_PATHS = false;
 // enforced; opening a file that someone else holds succeeds.
 enum class Share { None, Read };
 
+// The outcome of a platform call that can fail: success, or a failure with
+// the system's error number behind it (errno; GetLastError), returned where
+// the failure happens. A failure the system does not report (a file that
+// ended early) carries no number. True on success.
+class Result {
+public:
+    Result() = default; // success
+    static Result failure(unsigned long error) { return Result(false, error); }
+    explicit operator bool() const { return ok_; }
+    // The system's own words for the failure ("No space left on device");
+    // empty on success, and for a failure the system did not report.
+    std::string reason() const;
+
+private:
+    Result(bool ok, unsigned long error) : ok_(ok), error_(error) {}
+    bool ok_ = true;
+    unsigned long error_ = 0;
+};
+
 struct CopyTally;
-enum class CopyResult;
+struct CopyOutcome;
 
 // An open file. Owns its handle and closes it when destroyed or moved over;
 // every operation on an invalid File fails.
@@ -52,42 +71,45 @@ public:
     static File standardOutput();
 
     bool valid() const;
+    // Why the open or creation that gave this File failed; success when it is valid.
+    Result failure() const { return failure_; }
     // Whether the file holds data whose size is known from the file system: a
     // regular file on disk. False for a pipe, a device or a console, and on
     // POSIX for a file whose size reads 0 although it yields bytes (/proc).
     bool isRegular() const;
     // The file's size in bytes, from the open handle.
-    bool size(std::int64_t& bytes) const;
+    Result size(std::int64_t& bytes) const;
     // Absolute move of the file position; fails for a negative offset.
-    bool seek(std::int64_t offset);
+    Result seek(std::int64_t offset);
     // Makes the current position the end of the file.
-    bool setEnd();
+    Result setEnd();
     // Reads exactly `length` bytes from the current position. Fewer bytes (the
     // file ended early) is a failure, never padded.
-    bool read(void* buffer, std::uint32_t length);
+    Result read(void* buffer, std::uint32_t length);
     // Writes exactly `length` bytes at the current position.
-    bool write(const void* buffer, std::uint32_t length);
+    Result write(const void* buffer, std::uint32_t length);
     // Sends the file's data, and what is needed to read it back (its size, its
     // extents), to the device and waits until the device has it (fdatasync;
     // FlushFileBuffers). False when the device reports a failure (an I/O error,
     // a removed stick): the data may then be lost.
-    bool flush();
+    Result flush();
     // Write-behind for a long sequential write: once WRITE_BEHIND_BYTES more
     // have been written since it last acted, starts the write-out of those bytes
     // and waits for the chunk before them (Linux: sync_file_range; Windows:
     // FlushFileBuffers), so that little waits in memory and a flush after the
     // last byte is short. True without acting for a file that is no file on disk
     // (a pipe, a console); false when the device reports a failure.
-    bool writeBehind();
+    Result writeBehind();
     // Closes now; harmless when already closed.
     void close();
     // The path the file was opened or created with (empty for standard output).
     const std::string& path() const { return path_; }
 
 private:
-    friend CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
+    friend CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
     void countWritten(std::uint32_t length) { unflushed_ += length; }
     std::string path_;
+    Result failure_;
     std::int64_t unflushed_ = 0;    // written since write-behind last acted
     std::int64_t behindStart_ = -1; // the chunk whose write-out was started last; -1: none
     std::int64_t behindLength_ = 0;
@@ -120,6 +142,12 @@ struct CopyTally {
 
 enum class CopyResult { Done, ReadFailed, WriteFailed };
 
+// How a copy ended, and why when it failed.
+struct CopyOutcome {
+    CopyResult result = CopyResult::Done;
+    Result why;
+};
+
 // Whether copyBytes can copy inside the kernel here (Linux); otherwise every
 // byte passes through the caller's buffer.
 #ifdef _WIN32
@@ -134,12 +162,12 @@ constexpr bool KERNEL_COPY = true;
 // write through `buffer` (at least `length` bytes), so that a failure is that
 // of the read or of the write, as for read and write themselves: a source that
 // ends early is ReadFailed. On Windows: read and write.
-CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
+CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
 
 // The bytes of the file at `path` whose storage is shared with another file
 // (extents shared on XFS or btrfs after a kernel copy). False when the system
 // cannot tell (Windows, a file system without extent maps).
-bool sharedBytes(const std::string& path, std::int64_t& bytes);
+Result sharedBytes(const std::string& path, std::int64_t& bytes);
 
 // Gives `from` the name `to`, in the same directory. With `replace` an
 // existing `to` is replaced in one step (MoveFileExA with
@@ -148,12 +176,12 @@ bool sharedBytes(const std::string& path, std::int64_t& bytes);
 // (MOVEFILE_WRITE_THROUGH), and a rename refused because another program (a
 // virus scanner, an indexer) holds `from` open for a moment is tried again for
 // about two seconds, with growing pauses, before it fails.
-bool renameFile(const std::string& from, const std::string& to, bool replace);
+Result renameFile(const std::string& from, const std::string& to, bool replace);
 
 // Sends the directory itself to the device (fsync of the directory), so that
 // the names given in it by renameFile outlive a power loss. True on Windows,
 // where each rename is written through.
-bool flushDirectory(const std::string& directory);
+Result flushDirectory(const std::string& directory);
 
 // Whether the system can share storage between the file at `filePath` and a
 // new file in `directory` (the same XFS or btrfs volume, with reflink): a
@@ -175,11 +203,6 @@ namespace detail {
 // For the implementations: asks the watch, if any, whether `step` may run.
 bool durabilityAllows(const char* step, const std::string& path);
 } // namespace detail
-
-// The system's own words for why the last failed call of this layer failed
-// on this thread ("No space left on device"), or empty when none is known.
-// Failing calls record it; successful ones leave it alone.
-std::string lastErrorText();
 
 // True only for an existing directory; false for a file, a missing path and a
 // path holding a wildcard (PathIsDirectoryA).
@@ -210,7 +233,7 @@ bool sameFile(const std::string& a, const std::string& b);
 
 // Bytes available to the calling user on the volume that holds `directory`
 // (the first count of GetDiskFreeSpaceExA). False when the query fails.
-bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes);
+Result freeBytesAvailable(const std::string& directory, std::uint64_t& bytes);
 
 // Whether `byte` is the lead byte of a double-byte character in the active
 // 8-bit code page (IsDBCSLeadByte). Always false where names are plain bytes.
@@ -219,9 +242,5 @@ bool isLeadByte(unsigned char byte);
 // The high-resolution counter and its ticks per second.
 std::int64_t counterNow();
 std::int64_t counterFrequency();
-
-// Forgets this thread's last failure, so that lastErrorText() is empty until
-// the next failed call: for a caller that goes on after a failure it accepts.
-void clearLastError();
 
 } // namespace platform

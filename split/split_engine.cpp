@@ -56,7 +56,8 @@ bool PlanBySegmentSize(SplitPlan& plan) {
 bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt) {
     {
         platform::File source = platform::File::openRead(request.sourcePath, platform::Share::None);
-        if (!source.valid()) return ShowJobError(prompt, TEXT_OPEN_INPUT_FAILED);
+        if (!source.valid())
+            return ShowJobError(prompt, TEXT_OPEN_INPUT_FAILED, source.failure(), source.path());
         if (!source.isRegular()) {
             source.close();
             return ShowJobError(prompt,
@@ -65,10 +66,11 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
                                           "file to split.",
                                           request.sourcePath.c_str()));
         }
-        if (!source.size(plan.sourceSize)) {
+        if (const platform::Result measured = source.size(plan.sourceSize); !measured) {
             source.close(); // not held while the user reads
             return ShowJobError(
-                prompt, formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()));
+                prompt, formatted("BETA: Failed to determine size of file: %s", request.sourcePath.c_str()),
+                measured);
         }
     }
     if (request.mode == SplitMode::FileCount) {
@@ -137,7 +139,7 @@ void SplitWorker(SplitThreadArgs& args) {
     ResetForJob(args.control);
 
     if (!platform::isDirectory(args.request.outputDir)) {
-        args.prompt.showMessage("Please enter a valid output directory.", "", BOX_TASKMODAL);
+        args.prompt.show(Message::error("", "Please enter a valid output directory."));
         return;
     }
     const std::string sourceSegment = SegmentThatIsSource(args.request, count);
@@ -150,7 +152,7 @@ void SplitWorker(SplitThreadArgs& args) {
     }
     platform::File source = platform::File::openRead(args.request.sourcePath, platform::Share::Read);
     if (!source.valid()) {
-        ShowJobError(args.prompt, TEXT_OPEN_INPUT_FAILED);
+        ShowJobError(args.prompt, TEXT_OPEN_INPUT_FAILED, source.failure(), source.path());
         return;
     }
     JobContext job { args.control, args.progress, args.prompt, SPLIT_TEXTS };
@@ -159,5 +161,5 @@ void SplitWorker(SplitThreadArgs& args) {
     source.close();
     if (!SettleNames(job, args.request.outputDir)) return;
     MarkFinished(args.progress);
-    args.prompt.showMessage("File splitting operation successful!", "Complete", BOX_OK);
+    args.prompt.show(Message::completion("Complete", "File splitting operation successful!"));
 }

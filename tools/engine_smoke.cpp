@@ -5,8 +5,8 @@
 //   engine-smoke [SIZE_MIB [COUNT [DIRECTORY]]]     (defaults: 64 MiB, 8, ".")
 #include "core/display_format.h"
 #include "core/format_text.h"
-#include "core/segment_name.h"
 #include "core/job_step.h"
+#include "core/segment_name.h"
 #include "split/split_engine.h"
 
 #include <chrono>
@@ -20,9 +20,9 @@ namespace {
 // Answers every question with yes and prints every message.
 class ConsolePrompt final : public UserPrompt {
 public:
-    int showMessage(const std::string& text, const std::string& caption, unsigned) override {
-        std::printf("[%s] %s\n", caption.c_str(), text.c_str());
-        return ANSWER_OK;
+    int show(const Message& message) override {
+        std::printf("[%s] %s\n", message.caption.c_str(), message.text.c_str());
+        return message.kind == MessageKind::Question ? ANSWER_YES : ANSWER_OK;
     }
     int askOverwrite(const std::string& path) override {
         std::printf("overwriting %s\n", path.c_str());

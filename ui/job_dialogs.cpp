@@ -6,9 +6,7 @@
 #include "ui/taskbar_progress.h"
 #include "ui/text_win32.h"
 
-static_assert(BOX_OK == MB_OK && BOX_OKCANCEL == MB_OKCANCEL && BOX_YESNO == MB_YESNO &&
-              BOX_TASKMODAL == MB_TASKMODAL);
-static_assert(ANSWER_OK == IDOK && ANSWER_CANCEL == IDCANCEL && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
+static_assert(ANSWER_OK == IDOK && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
 static_assert(ANSWER_YES_TO_ALL == IDC_YES_TO_ALL);
 
 static INT_PTR CALLBACK OverwriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -34,10 +32,20 @@ int promptOverwrite(const std::string& path) {
     return IDNO;
 }
 
-int WindowPrompt::showMessage(const std::string& text, const std::string& caption, unsigned flags) {
-    const bool failure = taskbarWindow && isFailureBox(flags);
+// The message box style of each kind of message.
+static UINT BoxStyle(const Message& message) {
+    switch (message.kind) {
+    case MessageKind::Error: return MB_OK | MB_TASKMODAL;
+    case MessageKind::Completion: return MB_OK;
+    case MessageKind::Question: return MB_YESNO | (message.defaultNo ? MB_DEFBUTTON2 : 0);
+    }
+    return MB_OK;
+}
+
+int WindowPrompt::show(const Message& message) {
+    const bool failure = taskbarWindow && message.kind == MessageKind::Error;
     if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 1, 0);
-    const int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    const int answer = MessageBoxA(nullptr, message.text.c_str(), message.caption.c_str(), BoxStyle(message));
     if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 0, 0);
     return answer;
 }

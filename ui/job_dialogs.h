@@ -26,7 +26,9 @@ public:
     // nullptr for a prompt that reports no failures.
     HWND taskbarWindow = nullptr;
 
-    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    // An error: a task-modal box with OK (and the taskbar's error state while
+    // it is open); a completion: a box with OK; a question: Yes and No.
+    int show(const Message& message) override;
     int askOverwrite(const std::string& path) override;
 };
 

@@ -49,8 +49,3 @@ struct TaskbarProgress {
 // a failure box is open the button shows the error state over everything
 // else; with no percentage shown yet the red bar is full, so that it is seen.
 void OnTaskbarMessage(HWND window, TaskbarProgress& taskbar, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Whether a message box with these MB_ flags reports a failure: the workers,
-// the job step and the split's plan show each failure as a task-modal box with
-// only OK; their results are plain OK boxes, their questions have Yes/No.
-constexpr bool isFailureBox(unsigned flags) { return flags == static_cast<unsigned>(MB_TASKMODAL); }

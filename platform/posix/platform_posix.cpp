@@ -1,5 +1,5 @@
 // POSIX implementation of the platform contract (Linux): open/read/write,
-// ftruncate, stat, statvfs and clock_gettime.
+// copy_file_range, ftruncate, fdatasync, stat, statvfs and clock_gettime.
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -19,23 +19,18 @@
 
 namespace platform {
 
-// The errno of this thread's last failed call, kept apart from errno itself,
-// which later successful calls may change.
-static thread_local int lastError = 0;
-
-// Records errno and gives false, so that a failing call can end with `return failed();`.
-static bool failed() {
-    lastError = errno;
-    return false;
+std::string Result::reason() const {
+    return ok_ || error_ == 0 ? std::string() : std::strerror(static_cast<int>(error_));
 }
 
-// Records `error` as the failure of the call and gives false.
-static bool failedWith(int error) {
-    errno = error;
-    return failed();
-}
+// The failure behind the errno of the call that just failed.
+static Result failed() { return Result::failure(static_cast<unsigned long>(errno)); }
 
-std::string lastErrorText() { return lastError ? std::strerror(lastError) : std::string(); }
+// The failure of an operation on a File that is not open.
+static Result notOpen() { return Result::failure(EBADF); }
+
+// The I/O error a failing device gives, for a step that the durability watch fails.
+static Result deviceFailed() { return Result::failure(EIO); }
 
 File::~File() { close(); }
 
@@ -45,6 +40,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        failure_ = other.failure_;
         unflushed_ = other.unflushed_;
         behindStart_ = other.behindStart_;
         behindLength_ = other.behindLength_;
@@ -57,42 +53,38 @@ File& File::operator=(File&& other) noexcept {
 
 File File::openRead(const std::string& path, Share) {
     File file;
+    file.path_ = path;
     // O_NONBLOCK: opening a FIFO must not wait for a writer. Reads block again below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        failed();
+        file.failure_ = failed();
         return file;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        if (S_ISDIR(st.st_mode)) errno = EISDIR;
-        failed();
+        file.failure_ = S_ISDIR(st.st_mode) ? Result::failure(EISDIR) : failed();
         ::close(fd);
         return file;
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     file.fd_ = fd;
-    file.path_ = path;
     return file;
 }
 
-constexpr int WRITE_FLAGS = O_WRONLY | O_CREAT | O_CLOEXEC;
-
 File File::createNew(const std::string& path) {
-    return adoptDescriptor(::open(path.c_str(), WRITE_FLAGS | O_EXCL, 0666), path);
+    return adoptDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_EXCL, 0666), path);
 }
 
 File File::standardOutput() { return adoptDescriptor(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0), ""); }
 
 File File::adoptDescriptor(int fd, const std::string& path) {
     File file;
-    if (fd < 0) {
-        failed();
-    } else {
+    file.path_ = path;
+    if (fd < 0)
+        file.failure_ = failed();
+    else
         file.fd_ = fd;
-        file.path_ = path;
-    }
     return file;
 }
 
@@ -100,82 +92,78 @@ bool File::valid() const { return fd_ >= 0; }
 
 bool File::isRegular() const {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return failed();
-    if (!S_ISREG(st.st_mode)) return false;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     if (st.st_size > 0) return true;
     // Files of /proc and /sys read as size 0 and still yield bytes.
     unsigned char probe = 0;
     return ::pread(fd_, &probe, 1, 0) == 0;
 }
 
-bool File::size(std::int64_t& bytes) const {
+Result File::size(std::int64_t& bytes) const {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return failed();
+    if (fd_ < 0) return notOpen();
+    if (::fstat(fd_, &st) != 0) return failed();
     bytes = static_cast<std::int64_t>(st.st_size);
-    return true;
+    return {};
 }
 
-bool File::seek(std::int64_t offset) {
-    if (fd_ < 0 || offset < 0) return false;
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset)) return true;
-    return failed();
+Result File::seek(std::int64_t offset) {
+    if (fd_ < 0) return notOpen();
+    if (offset < 0) return Result::failure(EINVAL);
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(offset)) return failed();
+    return {};
 }
 
-bool File::setEnd() {
-    if (fd_ < 0) return false;
+Result File::setEnd() {
+    if (fd_ < 0) return notOpen();
     const off_t here = ::lseek(fd_, 0, SEEK_CUR);
-    return (here >= 0 && ::ftruncate(fd_, here) == 0) || failed();
+    if (here < 0 || ::ftruncate(fd_, here) != 0) return failed();
+    return {};
 }
 
-bool File::read(void* buffer, std::uint32_t length) {
-    if (fd_ < 0) return false;
+Result File::read(void* buffer, std::uint32_t length) {
+    if (fd_ < 0) return notOpen();
     auto* out = static_cast<unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < length) {
         const ssize_t got = ::read(fd_, out + done, length - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return failed();
-        if (got == 0) { // the file ended early
-            lastError = 0;
-            return false;
-        }
+        if (got == 0) return Result::failure(0); // the file ended early: no system reason
         done += static_cast<std::uint32_t>(got);
     }
-    return true;
+    return {};
 }
 
-bool File::write(const void* buffer, std::uint32_t length) {
-    if (fd_ < 0) return false;
+Result File::write(const void* buffer, std::uint32_t length) {
+    if (fd_ < 0) return notOpen();
     const auto* in = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < length) {
         const ssize_t put = ::write(fd_, in + done, length - done);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return failed();
-        if (put == 0) return failedWith(ENOSPC);
+        if (put == 0) return Result::failure(ENOSPC);
         done += static_cast<std::uint32_t>(put);
     }
     countWritten(length);
-    return true;
+    return {};
 }
 
-// The I/O error a failing device gives, for a step that the durability watch fails.
-static bool deviceFailed() { return failedWith(EIO); }
-
-bool File::flush() {
-    if (fd_ < 0) return false;
+Result File::flush() {
+    if (fd_ < 0) return notOpen();
     if (!detail::durabilityAllows("flush", path_)) return deviceFailed();
     while (::fdatasync(fd_) != 0)
         if (errno != EINTR) return failed();
-    return true;
+    return {};
 }
 
-bool File::writeBehind() {
-    if (fd_ < 0 || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return true;
+Result File::writeBehind() {
+    if (fd_ < 0 || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return {};
     if (behindState_ == 0) {
         struct stat st {};
         behindState_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 2;
-        if (behindState_ == 2) return true;
+        if (behindState_ == 2) return {};
     }
     if (!detail::durabilityAllows("write behind", path_)) return deviceFailed();
     const off_t end = ::lseek(fd_, 0, SEEK_CUR);
@@ -191,7 +179,7 @@ bool File::writeBehind() {
     behindStart_ = start;
     behindLength_ = unflushed_;
     unflushed_ = 0;
-    return true;
+    return {};
 }
 
 void File::close() {
@@ -238,15 +226,16 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
 }
 
 // Read and write through `buffer`: the rest of a copy the kernel did not take.
-static CopyResult copyThroughBuffer(File& in, File& out, std::uint32_t length, void* buffer,
-                                    CopyTally& tally) {
-    if (!in.read(buffer, length)) return CopyResult::ReadFailed;
-    if (!out.write(buffer, length)) return CopyResult::WriteFailed;
+static CopyOutcome copyThroughBuffer(File& in, File& out, std::uint32_t length, void* buffer,
+                                     CopyTally& tally) {
+    if (const Result read = in.read(buffer, length); !read) return { CopyResult::ReadFailed, read };
+    if (const Result written = out.write(buffer, length); !written)
+        return { CopyResult::WriteFailed, written };
     tally.bufferBytes += length;
-    return CopyResult::Done;
+    return {};
 }
 
-CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
     std::uint32_t done = 0;
     while (!tally.kernelRefused && done < length) {
         const ssize_t put = ::copy_file_range(in.fd_, nullptr, out.fd_, nullptr, length - done, 0);
@@ -265,11 +254,11 @@ CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, Co
         // recurs in read or write below, which tell which side failed.
         break;
     }
-    if (done == length) return CopyResult::Done;
+    if (done == length) return {};
     return copyThroughBuffer(in, out, length - done, buffer, tally);
 }
 
-bool sharedBytes(const std::string& path, std::int64_t& bytes) {
+Result sharedBytes(const std::string& path, std::int64_t& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return failed();
     constexpr unsigned BATCH = 256;
@@ -277,15 +266,16 @@ bool sharedBytes(const std::string& path, std::int64_t& bytes) {
     auto* map = reinterpret_cast<fiemap*>(space.data());
     bytes = 0;
     std::uint64_t from = 0;
-    bool ok = true, last = false;
-    while (ok && !last) {
+    Result result;
+    bool last = false;
+    while (result && !last) {
         std::fill(space.begin(), space.end(), 0);
         map->fm_start = from;
         map->fm_length = FIEMAP_MAX_OFFSET - from;
         map->fm_flags = 0; // no sync: extents waiting to be written are never shared ones
         map->fm_extent_count = BATCH;
-        ok = ::ioctl(fd, FS_IOC_FIEMAP, map) == 0;
-        if (!ok || map->fm_mapped_extents == 0) break;
+        if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0) result = failed();
+        if (!result || map->fm_mapped_extents == 0) break;
         for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
             const fiemap_extent& e = map->fm_extents[i];
             if (e.fe_flags & FIEMAP_EXTENT_SHARED) bytes += static_cast<std::int64_t>(e.fe_length);
@@ -293,35 +283,38 @@ bool sharedBytes(const std::string& path, std::int64_t& bytes) {
             from = e.fe_logical + e.fe_length;
         }
     }
-    if (!ok) failed();
     ::close(fd);
-    return ok;
+    return result;
 }
 
-bool renameFile(const std::string& from, const std::string& to, bool replace) {
+// rename(2) as a Result.
+static Result renamed(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? Result() : failed();
+}
+
+Result renameFile(const std::string& from, const std::string& to, bool replace) {
     if (!detail::durabilityAllows("rename", to)) return deviceFailed();
-    if (replace) return ::rename(from.c_str(), to.c_str()) == 0 || failed();
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (replace) return renamed(from, to);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
     if (errno != EINVAL && errno != ENOSYS) return failed();
     // A file system without the no-replace rename: a check just before the rename.
     struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0) return failedWith(EEXIST);
-    return ::rename(from.c_str(), to.c_str()) == 0 || failed();
+    if (::lstat(to.c_str(), &st) == 0) return Result::failure(EEXIST);
+    return renamed(from, to);
 }
 
-bool flushDirectory(const std::string& directory) {
+Result flushDirectory(const std::string& directory) {
     if (!detail::durabilityAllows("flush directory", directory)) return deviceFailed();
     const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return failed();
-    int result = 0;
-    while ((result = ::fsync(fd)) != 0 && errno == EINTR) {
+    int synced = 0;
+    while ((synced = ::fsync(fd)) != 0 && errno == EINTR) {
     }
     // Some file systems cannot flush a directory at all (EINVAL): their names
     // are as safe as they can make them.
-    const bool ok = result == 0 || errno == EINVAL;
-    if (!ok) failed();
+    const Result result = synced == 0 || errno == EINVAL ? Result() : failed();
     ::close(fd);
-    return ok;
+    return result;
 }
 
 bool canShareStorage(const std::string& filePath, const std::string& directory, std::int64_t& blockSize) {
@@ -353,11 +346,12 @@ bool sameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
+Result freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     struct statvfs vfs {};
-    if (directory.empty() || ::statvfs(directory.c_str(), &vfs) != 0) return failed();
+    if (directory.empty()) return Result::failure(ENOENT);
+    if (::statvfs(directory.c_str(), &vfs) != 0) return failed();
     bytes = static_cast<std::uint64_t>(vfs.f_bavail) * static_cast<std::uint64_t>(vfs.f_frsize);
-    return true;
+    return {};
 }
 
 bool isLeadByte(unsigned char) { return false; }
@@ -369,7 +363,5 @@ std::int64_t counterNow() {
 }
 
 std::int64_t counterFrequency() { return 1000000000; }
-
-void clearLastError() { lastError = 0; }
 
 } // namespace platform

@@ -20,6 +20,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        failure_ = other.failure_;
         unflushed_ = other.unflushed_;
         behindStart_ = other.behindStart_;
         behindLength_ = other.behindLength_;
@@ -30,36 +31,34 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-// The error of this thread's last failed call, kept apart from GetLastError,
-// which later successful calls may change.
-static thread_local DWORD lastError = 0;
-
-// Records GetLastError and gives false: a failing call ends with `return failed();`.
-static bool failed() {
-    lastError = GetLastError();
-    return false;
-}
-
-std::string lastErrorText() {
-    if (!lastError) return {};
+std::string Result::reason() const {
+    if (ok_ || error_ == 0) return {};
     char text[512] = {};
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        lastError, 0, text, sizeof text, nullptr);
+                                        static_cast<DWORD>(error_), 0, text, sizeof text, nullptr);
     std::string reason(text, length);
     while (!reason.empty() &&
            (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' || reason.back() == ' '))
         reason.pop_back(); // one line, no full stop: it follows our own sentence
-    return reason.empty() ? "error " + std::to_string(lastError) : reason;
+    return reason.empty() ? "error " + std::to_string(error_) : reason;
 }
+
+// The failure behind GetLastError of the call that just failed.
+static Result failed() { return Result::failure(GetLastError()); }
+
+// The failure of an operation on a File that is not open.
+static Result notOpen() { return Result::failure(ERROR_INVALID_HANDLE); }
+
+// The error a failing device gives, for a step that the durability watch fails.
+static Result deviceFailed() { return Result::failure(ERROR_IO_DEVICE); }
 
 File File::adoptHandle(void* handle, const std::string& path) {
     File file;
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-        failed();
-    } else {
+    file.path_ = path;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+        file.failure_ = failed();
+    else
         file.handle_ = handle;
-        file.path_ = path;
-    }
     return file;
 }
 
@@ -89,76 +88,68 @@ bool File::valid() const { return handle_ != nullptr; }
 
 bool File::isRegular() const { return handle_ && GetFileType(toHandle(handle_)) == FILE_TYPE_DISK; }
 
-bool File::size(std::int64_t& bytes) const {
+// A call that gives a BOOL, as a Result.
+static Result checked(BOOL succeeded) { return succeeded ? Result() : failed(); }
+
+Result File::size(std::int64_t& bytes) const {
+    if (!handle_) return notOpen();
     LARGE_INTEGER size {};
-    if (!handle_ || !GetFileSizeEx(toHandle(handle_), &size)) return failed();
+    if (!GetFileSizeEx(toHandle(handle_), &size)) return failed();
     bytes = size.QuadPart;
-    return true;
+    return {};
 }
 
-bool File::seek(std::int64_t offset) {
-    if (!handle_) return false;
+Result File::seek(std::int64_t offset) {
+    if (!handle_) return notOpen();
     LARGE_INTEGER distance {};
     distance.QuadPart = offset;
-    return SetFilePointerEx(toHandle(handle_), distance, nullptr, FILE_BEGIN) != 0 || failed();
+    return checked(SetFilePointerEx(toHandle(handle_), distance, nullptr, FILE_BEGIN));
 }
 
-bool File::setEnd() { return (handle_ && SetEndOfFile(toHandle(handle_)) != 0) || failed(); }
+Result File::setEnd() { return handle_ ? checked(SetEndOfFile(toHandle(handle_))) : notOpen(); }
 
-bool File::read(void* buffer, std::uint32_t length) {
-    if (!handle_) return false;
+Result File::read(void* buffer, std::uint32_t length) {
+    if (!handle_) return notOpen();
     auto* out = static_cast<unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < length) {
         DWORD got = 0;
         if (!ReadFile(toHandle(handle_), out + done, length - done, &got, nullptr)) return failed();
-        if (got == 0) { // the file ended early
-            lastError = 0;
-            return false;
-        }
+        if (got == 0) return Result::failure(0); // the file ended early: no system reason
         done += got;
     }
-    return true;
+    return {};
 }
 
-bool File::write(const void* buffer, std::uint32_t length) {
-    if (!handle_) return false;
+Result File::write(const void* buffer, std::uint32_t length) {
+    if (!handle_) return notOpen();
     const auto* in = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < length) {
         DWORD put = 0;
         if (!WriteFile(toHandle(handle_), in + done, length - done, &put, nullptr)) return failed();
-        if (put == 0) {
-            lastError = ERROR_DISK_FULL;
-            return false;
-        }
+        if (put == 0) return Result::failure(ERROR_DISK_FULL);
         done += put;
     }
     countWritten(length);
-    return true;
+    return {};
 }
 
-// The error a failing device gives, for a step that the durability watch fails.
-static bool deviceFailed() {
-    lastError = ERROR_IO_DEVICE;
-    return false;
-}
-
-bool File::flush() {
-    if (!handle_) return false;
+Result File::flush() {
+    if (!handle_) return notOpen();
     if (!detail::durabilityAllows("flush", path_)) return deviceFailed();
-    return FlushFileBuffers(toHandle(handle_)) != 0 || failed();
+    return checked(FlushFileBuffers(toHandle(handle_)));
 }
 
-bool File::writeBehind() {
-    if (!handle_ || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return true;
+Result File::writeBehind() {
+    if (!handle_ || unflushed_ < WRITE_BEHIND_BYTES || behindState_ == 2) return {};
     // Only a file on disk: flushing a pipe would wait for its reader.
     if (behindState_ == 0) behindState_ = GetFileType(toHandle(handle_)) == FILE_TYPE_DISK ? 1 : 2;
-    if (behindState_ == 2) return true;
+    if (behindState_ == 2) return {};
     // Windows has no write-out of a range without waiting: flush all so far.
     unflushed_ = 0;
     if (!detail::durabilityAllows("write behind", path_)) return deviceFailed();
-    return FlushFileBuffers(toHandle(handle_)) != 0 || failed();
+    return checked(FlushFileBuffers(toHandle(handle_)));
 }
 
 void File::close() {
@@ -188,18 +179,19 @@ bool listMatching(const std::string& pattern, std::vector<std::string>& names) {
     return true;
 }
 
-CopyResult copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
+CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally) {
     // Windows copies between open files only by read and write; block cloning
     // (ReFS, Dev Drive) would need FSCTL_DUPLICATE_EXTENTS_TO_FILE.
-    if (!in.read(buffer, length)) return CopyResult::ReadFailed;
-    if (!out.write(buffer, length)) return CopyResult::WriteFailed;
+    if (const Result read = in.read(buffer, length); !read) return { CopyResult::ReadFailed, read };
+    if (const Result written = out.write(buffer, length); !written)
+        return { CopyResult::WriteFailed, written };
     tally.bufferBytes += length;
-    return CopyResult::Done;
+    return {};
 }
 
-bool sharedBytes(const std::string&, std::int64_t&) { return false; }
+Result sharedBytes(const std::string&, std::int64_t&) { return Result::failure(ERROR_NOT_SUPPORTED); }
 
-bool renameFile(const std::string& from, const std::string& to, bool replace) {
+Result renameFile(const std::string& from, const std::string& to, bool replace) {
     if (!detail::durabilityAllows("rename", to)) return deviceFailed();
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     // A virus scanner or an indexer that opens a file just closed holds it for
@@ -210,16 +202,16 @@ bool renameFile(const std::string& from, const std::string& to, bool replace) {
         const DWORD error = GetLastError();
         const bool held =
             error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
-        if (!held || waited >= 2000) return failed();
+        if (!held || waited >= 2000) return Result::failure(error);
         Sleep(pause);
         waited += pause;
         pause = pause < 320 ? pause * 2 : 320;
     }
-    return true;
+    return {};
 }
 
-bool flushDirectory(const std::string& directory) {
-    return detail::durabilityAllows("flush directory", directory) || deviceFailed();
+Result flushDirectory(const std::string& directory) {
+    return detail::durabilityAllows("flush directory", directory) ? Result() : deviceFailed();
 }
 
 bool canShareStorage(const std::string&, const std::string&, std::int64_t&) { return false; }
@@ -247,11 +239,11 @@ bool sameFile(const std::string& a, const std::string& b) {
            ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-bool freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
+Result freeBytesAvailable(const std::string& directory, std::uint64_t& bytes) {
     ULARGE_INTEGER available {};
     if (!GetDiskFreeSpaceExA(directory.c_str(), &available, nullptr, nullptr)) return failed();
     bytes = available.QuadPart;
-    return true;
+    return {};
 }
 
 bool isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
@@ -267,7 +259,5 @@ std::int64_t counterFrequency() {
     QueryPerformanceFrequency(&frequency);
     return frequency.QuadPart;
 }
-
-void clearLastError() { lastError = 0; }
 
 } // namespace platform

@@ -81,8 +81,19 @@ inline bool WaitUntil(const std::function<bool()>& condition,
     return condition();
 }
 
+// The name of a message's kind, as tests write it: "error", "completion",
+// "question", "question, No by default".
+inline std::string KindName(const Message& message) {
+    switch (message.kind) {
+    case MessageKind::Error: return "error";
+    case MessageKind::Completion: return "completion";
+    case MessageKind::Question: return message.defaultNo ? "question, No by default" : "question";
+    }
+    return "?";
+}
+
 // Stands in for the user on one thread at a time: records each message as
-// "caption|flags|text" and each overwrite question's path, and answers both
+// "caption|kind|text" and each overwrite question's path, and answers both
 // from `answers` (then OK to messages, Yes to questions). `onAsk` runs on the
 // asking thread before a question is answered.
 struct ScriptedPrompt final : UserPrompt {
@@ -91,9 +102,9 @@ struct ScriptedPrompt final : UserPrompt {
     std::function<void()> onAsk;
 
     ScriptedPrompt(std::deque<int> scripted = {}) : answers(std::move(scripted)) {}
-    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override {
-        messages.push_back(caption + "|" + std::to_string(flags) + "|" + text);
-        return Next(ANSWER_OK);
+    int show(const Message& message) override {
+        messages.push_back(message.caption + "|" + KindName(message) + "|" + message.text);
+        return Next(message.kind == MessageKind::Question ? ANSWER_YES : ANSWER_OK);
     }
     int askOverwrite(const std::string& path) override {
         questions.push_back(path);

@@ -22,8 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 using Texts = std::vector<std::string>;
-const std::string SPLIT_DONE = "Complete|0|File splitting operation successful!",
-                  JOIN_DONE = "|0|File joining operation complete!";
+const std::string SPLIT_DONE = "Complete|completion|File splitting operation successful!",
+                  JOIN_DONE = "|completion|File joining operation complete!";
 const Bytes OLD = { 'o', 'l', 'd' };
 
 class SplitWorkerTest : public ::testing::Test {
@@ -128,15 +128,14 @@ TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
 #ifdef _WIN32
     WriteFile(temp.file("probe"), OLD);
     platform::File holder = platform::File::openRead(temp.file("probe"), platform::Share::None);
-    platform::clearLastError();
-    EXPECT_FALSE(platform::File::openRead(temp.file("probe"), platform::Share::None).valid());
-    held = platform::lastErrorText();
+    held = platform::File::openRead(temp.file("probe"), platform::Share::None).failure().reason();
+    EXPECT_FALSE(held.empty());
     holder.close();
 #else
     held = "not a regular file: a pipe or a device";
 #endif
     // clang-format off
-    const std::string ERROR = "Error:|8192|", ASK = "Confirm Join:|" + std::to_string(BOX_YESNO | BOX_DEFBUTTON2) + "|",
+    const std::string ERROR = "Error:|error|", ASK = "Confirm Join:|question, No by default|",
         few = ERROR + "At least 2 split files must exist in the specified directory.",
         missing = ERROR + "It appears one or more split files are missing.  Please make sure that:\r\n\r\n    - All "
                   "split files are in the same directory as the specified file.\r\n    - All of the necessary files "
@@ -203,7 +202,8 @@ TEST_F(JoinWorkerTest, SetsThatWouldNotGiveTheFileBackAreRefused) {
             }
 #endif
             platform::File file = platform::File::createNew(path);
-            ASSERT_TRUE(file.seek(value.empty() || value == "held" ? r.size : std::stoll(value)) && file.setEnd());
+            ASSERT_TRUE(file.seek(value.empty() || value == "held" ? r.size : std::stoll(value)) &&
+                        file.setEnd());
             file.close();
             if (value == "held") holders.push_back(platform::File::openRead(path, platform::Share::None));
         }
@@ -243,7 +243,7 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
 // that fails a flush leaves the file under its temporary name and no success.
 std::mutex stepsMutex;
 std::vector<std::string> steps;
-std::string failing;           // "step path" that the device fails
+std::string failing;             // "step path" that the device fails
 std::string intrudeAt, intruder; // at step "intrudeAt", another program makes the file "intruder"
 bool RecordStep(const char* step, const std::string& path) {
     std::lock_guard lock(stepsMutex);
@@ -252,9 +252,9 @@ bool RecordStep(const char* step, const std::string& path) {
     return steps.back() != failing;
 }
 struct RecordingPrompt final : UserPrompt {
-    int showMessage(const std::string& text, const std::string& caption, unsigned flags) override {
+    int show(const Message& message) override {
         std::lock_guard lock(stepsMutex);
-        steps.push_back("message " + caption + "|" + std::to_string(flags) + "|" + text);
+        steps.push_back("message " + message.caption + "|" + KindName(message) + "|" + message.text);
         return ANSWER_OK;
     }
     int askOverwrite(const std::string&) override { return ANSWER_YES; }
@@ -266,11 +266,15 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
     SplitThreadArgs recordedSplit { split, plan, control, progress, recorder };
     JoinThreadArgs recordedJoin { join, control, progress, recorder };
     Plan("last.bin", 3001, 2);
-    const std::string one = Segment(0), two = Segment(1), partial = PARTIAL_SUFFIX, done = "message " + SPLIT_DONE;
-    const std::string writeFailed = "message Error:|8192|BETA: Write failure.\r\n\r\nThe finished file could not be "
-                                    "written to the device.  What was written stays in:\r\n\r\n    " + two + partial;
-    const std::string folderFailed = "message Error:|8192|The folder could not be written to the device:\r\n\r\n    " +
-                                     out + "\r\n\r\nThe finished files may lose their names after a power loss.";
+    const std::string one = Segment(0), two = Segment(1), partial = PARTIAL_SUFFIX,
+                      done = "message " + SPLIT_DONE;
+    const std::string writeFailed =
+        "message Error:|error|BETA: Write failure.\r\n\r\nThe finished file could not be "
+        "written to the device.  What was written stays in:\r\n\r\n    " +
+        two + partial;
+    const std::string folderFailed =
+        "message Error:|error|The folder could not be written to the device:\r\n\r\n    " + out +
+        "\r\n\r\nThe finished files may lose their names after a power loss.";
     const struct {
         std::string failing;
         bool flush;
@@ -296,8 +300,9 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
         EXPECT_EQ(steps, r.steps);
         EXPECT_EQ(bool(progress.finished), r.finished);
         // A failed flush leaves the whole segment under its temporary name.
-        EXPECT_TRUE(ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
-                    Slice(1501, 1500));
+        EXPECT_TRUE(
+            ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
+            Slice(1501, 1500));
     }
     // Another program makes a file of segment 2's name while it is written:
     // that file is never replaced unasked; the segment stays under its
@@ -306,8 +311,9 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
     steps.clear(), failing.clear(), intrudeAt = "flush " + two + partial, intruder = two;
     SplitWorker(recordedSplit);
     intrudeAt.clear();
-    EXPECT_EQ(steps.back(), "message Error:|8192|The finished file could not be given its name:\r\n\r\n    " + two +
-                                "\r\n\r\nIts complete data is in:\r\n\r\n    " + two + partial);
+    EXPECT_EQ(steps.back(),
+              "message Error:|error|The finished file could not be given its name:\r\n\r\n    " + two +
+                  "\r\n\r\nIts complete data is in:\r\n\r\n    " + two + partial);
     EXPECT_TRUE(ReadFile(two) == OLD && ReadFile(two + partial) == Slice(1501, 1500) && !progress.finished);
     // Segments longer than the write-behind chunk: their bytes are sent on
     // their way while the copy goes on, and flushed at the end.
@@ -317,8 +323,8 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
     SplitWorker(recordedSplit);
     EXPECT_EQ(steps, (Texts { "write behind " + Segment(0) + partial, "flush " + Segment(0) + partial,
                               "rename " + Segment(0), "write behind " + Segment(1) + partial,
-                              "flush " + Segment(1) + partial, "rename " + Segment(1), "flush directory " + out,
-                              done }));
+                              "flush " + Segment(1) + partial, "rename " + Segment(1),
+                              "flush directory " + out, done }));
     steps.clear();
     join = { Segment(0), out, "joined.bin" };
     JoinWorker(recordedJoin);
@@ -351,7 +357,7 @@ TEST(Rename, WaitsForAProgramThatHoldsTheFileForAMoment) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         holder.close();
     });
-    const bool renamed = platform::renameFile(temp.file("a"), temp.file("b"), false);
+    const bool renamed = static_cast<bool>(platform::renameFile(temp.file("a"), temp.file("b"), false));
     scanner.join();
     EXPECT_TRUE(renamed);
     EXPECT_TRUE(ReadFile(temp.file("b")) == OLD);
@@ -363,7 +369,8 @@ TEST_F(SplitWorkerTest, CopiesAcrossFileSystemsThroughMemory) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows copies through memory in every case";
 #else
-    struct stat here {}, shm {};
+    struct stat here {
+    }, shm {};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(temp.path().c_str(), &here) != 0 || here.st_dev == shm.st_dev)
         GTEST_SKIP() << "needs /dev/shm on another file system than " << temp.path();
     std::string other = "/dev/shm/morvane-test-XXXXXX";
@@ -391,7 +398,7 @@ TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
     // not pass for complete.
     prompt.onAsk = [&] { fs::resize_file(split.sourcePath, 38000); };
     SplitWorker(splitArgs);
-    EXPECT_EQ(prompt.messages, Texts { "Error:|8192|BETA: Read Failure." });
+    EXPECT_EQ(prompt.messages, Texts { "Error:|error|BETA: Read Failure." });
     EXPECT_FALSE(progress.finished);
 }
 
@@ -440,7 +447,7 @@ TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
         EXPECT_EQ(after.bytesDone, before.bytesDone);
         EXPECT_LE(progress.elapsedSeconds, (ran - heldFor).count()); // held time is no working time
         EXPECT_TRUE(heldStill && pausedThen && !pausedAtEnd);
-        EXPECT_EQ(no.messages.at(0), "Confirm Cancel:|4|Are you sure you want to cancel?");
+        EXPECT_EQ(no.messages.at(0), "Confirm Cancel:|question|Are you sure you want to cancel?");
         EXPECT_EQ(bool(progress.finished), !cancel);
         EXPECT_EQ(prompt.messages, cancel ? Texts {} : Texts { isJoin ? JOIN_DONE : SPLIT_DONE });
         EXPECT_TRUE(ReadFile(Segment(0)) == Slice(0, MIB));

@@ -24,7 +24,7 @@ std::string Describe(const SplitPlan& p) {
 // count, or a size per segment as typed) and the plan or the message.
 TEST(SplitPlan, PlansAndRefusals) {
     // clang-format off
-    const std::string E = "Error:|8192|", FEW = "Please specify at least 2 output files.",
+    const std::string E = "Error:|error|", FEW = "Please specify at least 2 output files.",
         TINY = E + "Please enter a file size of at least 1 byte.", WHOLE = E + "Specified output size does not require splitting.",
         MANY = E + "The specified output size would make more than 4,294,967,295 output files.  Please enter a larger file size.",
         COUNT = "Please enter a valid number of output files.", NO_SOURCE = "The specified input file does not exist.",
