@@ -3,13 +3,14 @@
 
 #include "core/display_format.h"
 #include "core/format_text.h"
-#include "core/input_check.h"
 #include "core/job_step.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
+#include "join/join_input.h"
 #include "join/segment_discovery.h"
 #include "platform/platform.h"
 #include "split/split_engine.h"
+#include "split/split_input.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 #include "ui/join_page.h"
 
 #include "core/display_format.h"
-#include "core/input_check.h"
+#include "join/join_input.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
 #include "join/segment_discovery.h"

@@ -3,7 +3,7 @@
 #include "ui/split_page.h"
 
 #include "core/display_format.h"
-#include "core/input_check.h"
+#include "split/split_input.h"
 #include "core/segment_name.h"
 #include "res/resource.h"
 #include "split/size_text.h"

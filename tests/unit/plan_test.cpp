@@ -4,7 +4,7 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "core/display_format.h"
-#include "core/input_check.h"
+#include "split/split_input.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
