@@ -127,24 +127,24 @@ int InfoCommand(const CliOptions& options, CliIo& io) {
     const SegmentSet set = DiscoverSegments(options.operand, unreadable);
     const SetReport report = ExamineSet(set);
     std::FILE* out = io.out;
-    std::fprintf(out, "set of %s%s, %d files (from %s)\n", segment.name.c_str(), segment.extension.c_str(),
-                 segment.segmentCount(), options.operand.c_str());
+    std::fprintf(out, "set of %s, %d files (from %s)\n", Printable(segment.name + segment.extension).c_str(),
+                 segment.segmentCount(), Printable(options.operand).c_str());
     for (const SetMember& m : report.members)
-        std::fprintf(out, "  %6d  %s  %s bytes\n", m.number, m.path.c_str(),
+        std::fprintf(out, "  %6d  %s  %s bytes\n", m.number, Printable(m.path).c_str(),
                      FormatThousands(static_cast<std::uint64_t>(m.size)).c_str());
     for (const SetMember& m : report.outOfRange)
-        std::fprintf(out, "  %6d  %s  %s bytes  (outside 1 to %d)\n", m.number, m.path.c_str(),
+        std::fprintf(out, "  %6d  %s  %s bytes  (outside 1 to %d)\n", m.number, Printable(m.path).c_str(),
                      FormatThousands(static_cast<std::uint64_t>(m.size)).c_str(), report.count);
     for (const UnreadableMember& m : unreadable)
-        std::fprintf(out, "          %s  cannot be read (%s)\n", m.path.c_str(), m.reason.c_str());
+        std::fprintf(out, "          %s  cannot be read (%s)\n", Printable(m.path).c_str(), m.reason.c_str());
     std::fprintf(out, "members: %zu, total: %s bytes\n", set.size(),
                  FormatThousands(static_cast<std::uint64_t>(report.total)).c_str());
     if (!unreadable.empty()) std::fprintf(out, "unreadable: %zu\n", unreadable.size());
     std::fprintf(out, "missing: %s\n", NumberRanges(report.missing).c_str());
     if (report.duplicates.empty()) std::fprintf(out, "duplicates: none\n");
     for (const auto& [first, second] : report.duplicates)
-        std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, first.path.c_str(),
-                     second.path.c_str());
+        std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, Printable(first.path).c_str(),
+                     Printable(second.path).c_str());
     std::string refusal = JoinRefusal(set, unreadable, report);
     if (refusal.empty() && !OddSizeProblem(report).empty())
         refusal = OddSizeProblem(report) + " " + TEXT_FORCE_JOIN;
@@ -206,21 +206,21 @@ int VerifyCommand(const CliOptions& options, CliIo& io) {
             if (entry != listed.end()) verdict = entry->second == hashes.members[i] ? "OK" : "FAILED";
             if (entry != listed.end() && entry->second != hashes.members[i]) differing.push_back(path);
             if (entry == listed.end()) allGood = false;
-            std::fprintf(io.out, "%s: %s\n", path.c_str(), verdict);
+            std::fprintf(io.out, "%s: %s\n", Printable(path).c_str(), verdict);
         }
     }
     std::string expected = options.sha256 ? AsciiLower(*options.sha256) : "";
     if (expected.empty() && listed.count(sourceName)) expected = listed[sourceName];
     if (!expected.empty()) {
         const bool match = expected == hashes.joined;
-        std::fprintf(io.out, "joined %s: %s\n", sourceName.c_str(), match ? "OK" : "FAILED");
+        std::fprintf(io.out, "joined %s: %s\n", Printable(sourceName).c_str(), match ? "OK" : "FAILED");
         allGood = allGood && match;
     }
     if (!differing.empty()) {
         allGood = false;
         std::string names;
         for (const auto& path : differing) names += (names.empty() ? "" : ", ") + path;
-        std::fprintf(io.out, "the difference comes from: %s\n", names.c_str());
+        std::fprintf(io.out, "the difference comes from: %s\n", Printable(names).c_str());
     }
     return allGood ? 0 : 1;
 }

@@ -33,7 +33,8 @@ const Crypto& LoadedCrypto() {
         void* library = dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL); // kept for the life of the process
         c.loaded = library && Find(library, "EVP_MD_CTX_new", c.newContext) &&
                    Find(library, "EVP_MD_CTX_free", c.freeContext) && Find(library, "EVP_sha256", c.sha256) &&
-                   Find(library, "EVP_DigestInit_ex", c.init) && Find(library, "EVP_DigestUpdate", c.update) &&
+                   Find(library, "EVP_DigestInit_ex", c.init) &&
+                   Find(library, "EVP_DigestUpdate", c.update) &&
                    Find(library, "EVP_DigestFinal_ex", c.final);
         return c;
     }();
@@ -61,7 +62,9 @@ Sha256::Sha256() : state_(std::make_unique<State>()) {
 
 Sha256::~Sha256() = default;
 
-void Sha256::update(const void* data, std::size_t length) { state_->crypto.update(state_->context, data, length); }
+void Sha256::update(const void* data, std::size_t length) {
+    state_->crypto.update(state_->context, data, length);
+}
 
 std::string Sha256::hexDigest() {
     unsigned char digest[EVP_MAX_MD_SIZE];

@@ -31,6 +31,18 @@ void WatchJobForInterrupt(JobControl* control) {
     watched = control;
 }
 
+std::string Printable(const std::string& text) {
+    std::string printable;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            appendFormat(printable, "\\%03o", byte);
+        else
+            printable += c;
+    }
+    return printable;
+}
+
 std::string OneLine(const std::string& text) {
     // A line break and the indentation after it become one space.
     std::string line;
@@ -43,7 +55,7 @@ std::string OneLine(const std::string& text) {
         if (!line.empty() && line.back() != ' ') line += ' ';
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    return line;
+    return Printable(line);
 }
 
 std::string WithReason(const std::string& text, const std::string& reason) {
@@ -57,17 +69,17 @@ std::string WithFailure(const std::string& text, const std::string& reason, cons
 int TerminalPrompt::show(const Message& message) {
     if (message.kind == MessageKind::Question) return confirm(OneLine(message.text)) ? ANSWER_YES : ANSWER_NO;
     std::lock_guard lock(io_.errMutex);
-    const std::string text = OneLine(message.text);
     if (message.kind == MessageKind::Error) {
         if (io_.errIsTerminal) std::fputs("\r\033[K", io_.err);
-        std::fprintf(io_.err, "morvane-cli: %s\n", WithFailure(text, message.reason, message.file).c_str());
+        std::fprintf(io_.err, "morvane-cli: %s\n",
+                     OneLine(WithFailure(message.text, message.reason, message.file)).c_str());
         std::fflush(io_.err);
     } else {
         if (io_.errIsTerminal) {
             std::fputs("\r\033[K", io_.err); // the progress line goes before the message comes
             std::fflush(io_.err);
         }
-        std::fprintf(io_.out, "%s\n", text.c_str());
+        std::fprintf(io_.out, "%s\n", OneLine(message.text).c_str());
         std::fflush(io_.out);
     }
     return ANSWER_OK;
@@ -111,13 +123,13 @@ int TerminalPrompt::askOverwrite(const std::string& path) {
     int answer = ANSWER_NO;
     if (mode_ == Overwrite::Yes) return ANSWER_YES_TO_ALL;
     if (mode_ == Overwrite::Ask) {
-        const char first = ask(path + " already exists.  Overwrite? [y]es, [a]ll, [n]o: ");
+        const char first = ask(Printable(path) + " already exists.  Overwrite? [y]es, [a]ll, [n]o: ");
         if (first == 'y' || first == 'Y') answer = ANSWER_YES;
         if (first == 'a' || first == 'A') answer = ANSWER_YES_TO_ALL;
     }
     if (answer == ANSWER_NO) {
         std::lock_guard lock(io_.errMutex);
-        std::fprintf(io_.err, "morvane-cli: not overwriting %s; stopped\n", path.c_str());
+        std::fprintf(io_.err, "morvane-cli: not overwriting %s; stopped\n", Printable(path).c_str());
         std::fflush(io_.err);
     }
     return answer;

@@ -31,7 +31,14 @@ void InterruptCli();
 bool CliInterrupted();
 void WatchJobForInterrupt(JobControl* control); // nullptr: no job
 
-// The text of a message as one line: line breaks become single spaces.
+// `text` safe to print on a terminal: each control character (ESC, BEL,
+// a line break...) in it, as a file name may hold them, appears as a
+// backslash and three octal digits ("\\033"), so that no name can move the
+// cursor, recolour or retitle the terminal, or hide what follows.
+std::string Printable(const std::string& text);
+
+// The text of a message as one printable line: line breaks and the
+// indentation after them become single spaces, then Printable.
 std::string OneLine(const std::string& text);
 
 // `text`, and the reason in brackets after it unless it is empty.

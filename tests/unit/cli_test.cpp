@@ -199,4 +199,21 @@ TEST_F(CliTest, NoSyncLeavesFlushingToTheSystem) {
     EXPECT_EQ(std::make_pair(unsynced, flushes.load()), std::make_pair(0, 2));
 }
 
+#ifndef _WIN32 // Windows names cannot hold control characters
+// A name with terminal escapes reaches the terminal escaped, in a message and
+// in info's report: it can neither recolour nor hide what the user reads.
+TEST_F(CliTest, NamesWithControlCharactersArePrintedEscaped) {
+    const std::string red = "red\033[31m.bin", shown = temp.path() + sep + "red\\033[31m.bin";
+    WriteFile(temp.file(red), { 'x', 'y' });
+    fs::create_directory(temp.file(red + ".1_of_2")); // no file can take this name
+    const CliResult blocked = Cli({ "split", "@" + red, "-n", "2", "--yes" });
+    EXPECT_EQ(blocked.err, "morvane-cli: Failed to create output file: " + shown + ".1_of_2.\n");
+    fs::remove(temp.file(red + ".1_of_2"));
+    ASSERT_EQ(Cli({ "split", "@" + red, "-n", "2" }).code, 0);
+    const CliResult info = Cli({ "info", "@" + red + ".2_of_2" });
+    EXPECT_NE(info.out.find("       1  " + shown + ".1_of_2  1 bytes\n"), std::string::npos);
+    EXPECT_EQ(info.out.find('\033'), std::string::npos);
+}
+#endif
+
 } // namespace
