@@ -1,7 +1,7 @@
 // libFuzzer target: size and count texts, the bytes they give (also from a
 // text of 400 digits: infinity) and the plans made from them. A size text is accepted only when its value
-// is above 0; a number or a count written out reads back exactly (a size with its unit letter); bytes are the
-// product truncated; a plan's sizes add up to the source: by size, full segments and at most one shorter last
+// is above 0; a number or a count written out reads back exactly (a size with its unit letter); bytes grow
+// with the number and the unit, and are refused only beyond 64 bits; a plan's sizes add up to the source: by size, full segments and at most one shorter last
 // one (refused only past the most segments); by count, N segments differing by one byte at most, the longer
 // ones first.
 #include "cli/options.h"
@@ -31,10 +31,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     *std::to_chars(text, text + sizeof text - 2, magnitude, std::chars_format::fixed).ptr = "BkMg"[unit & 3];
     const ParsedSize written = ParseSegmentSize(text);
     REQUIRE(LeadingDecimal(written.number) == magnitude && written.unit == static_cast<SizeUnit>(unit & 3));
+    // Bytes never grow when the number or the unit shrinks, a size from 0 up
+    // gives no negative count, and a refusal means a size beyond 64 bits.
     std::int64_t bytes = 0;
-    for (const double perSegment : { number, value })
-        if (CustomSizeToBytes(perSegment, static_cast<SizeUnit>(unit), bytes))
-            REQUIRE(static_cast<double>(bytes) == std::trunc(perSegment * SizeUnitMultiplier(static_cast<SizeUnit>(unit))));
+    for (const double perSegment : { magnitude, value }) {
+        const auto sizeUnit = static_cast<SizeUnit>(unit & 3);
+        std::int64_t larger = 0, smaller = 0;
+        const bool fits = CustomSizeToBytes(perSegment, sizeUnit, bytes);
+        REQUIRE(fits || !(perSegment < 8e18 / 1073741824.0)); // NaN, infinity or truly huge
+        if (!fits) continue;
+        REQUIRE(bytes >= 0 && static_cast<double>(bytes) <= perSegment * 1073741825.0);
+        if (CustomSizeToBytes(std::nextafter(perSegment, HUGE_VAL), sizeUnit, larger)) REQUIRE(larger >= bytes);
+        if (sizeUnit != SizeUnit::Bytes && CustomSizeToBytes(perSegment, static_cast<SizeUnit>((unit & 3) - 1), smaller))
+            REQUIRE(smaller <= bytes);
+    }
     SplitPlan plan { sourceSize, std::max<std::int64_t>(bytes, 1) };
     REQUIRE(PlanBySegmentSize(plan) ? AddsUp(plan) && plan.tailCount <= 1 && plan.tailSize < plan.leadSize
                                     : (sourceSize - 1) / plan.leadSize >= 4294967295);

@@ -6,6 +6,9 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -90,6 +93,19 @@ inline std::string KindName(const Message& message) {
     case MessageKind::Question: return message.defaultNo ? "question, No by default" : "question";
     }
     return "?";
+}
+
+// Joins `thread` once `ended` is set, within `limit`; a thread that does not
+// end by then ends the whole test run with the reason, rather than holding it
+// until the test driver's time runs out.
+inline void JoinWithin(std::thread& thread, const std::atomic<bool>& ended, const char* what,
+                       std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
+    if (!WaitUntil([&] { return ended.load(); }, limit)) {
+        std::fprintf(stderr, "%s did not end within %lld ms\n", what, static_cast<long long>(limit.count()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    thread.join();
 }
 
 // Stands in for the user on one thread at a time: records each message as

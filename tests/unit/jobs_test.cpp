@@ -440,7 +440,7 @@ TEST_F(SplitWorkerTest, PauseHoldsThenResumeCompletesOrCancelStops) {
         const bool done = resumed && WaitUntil([&] { return ended.load(); });
         if (!done) RequestStop(control);
         const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - start;
-        worker.join();
+        JoinWithin(worker, ended, "the worker, stopped");
         ASSERT_TRUE(held && done);
 
         EXPECT_EQ(before.bytesDone, isJoin ? 0 : MIB); // held before the first block of its file
