@@ -189,6 +189,7 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     SplitRequest request;
     const std::string problem = CheckSplitInput(input, request);
     if (!problem.empty()) return Fail(io, problem);
+    request.writeListing = options.writeListing;
     // The plan check would take a size beyond 64 bits for no size at all.
     std::int64_t segmentSize = 0;
     if (request.mode == SplitMode::CustomSize &&
@@ -236,6 +237,8 @@ int JoinCommand(const CliOptions& options, CliIo& io) {
     const SegmentPathParts segment(request.sourcePath);
     request.outputFileName = segment.name + segment.extension;
     request.toStandardOutput = options.outputName == "-";
+    request.listingPath = options.sumsFile.value_or("");
+    request.verify = !options.noVerify;
     if (request.toStandardOutput && options.outputDir)
         return Usage(io, "-O - writes to standard output, where -o has no place");
     if (options.outputName && !request.toStandardOutput) { // a name, or a path that says the directory too

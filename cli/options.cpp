@@ -18,7 +18,7 @@ struct CommandEntry {
 };
 const CommandEntry COMMANDS[] = {
     { "split", SPLIT, "split SOURCE [-o DIR] (-n COUNT | -s SIZE)", "cut SOURCE into numbered segments" },
-    { "join", JOIN, "join SEGMENT [-o DIR] [-O NAME]", "join the set SEGMENT belongs to" },
+    { "join", JOIN, "join SEGMENT [-o DIR] [-O NAME] [--sums FILE]", "join the set SEGMENT belongs to" },
     { "info", INFO, "info SEGMENT", "show the set as discovery sees it" },
     { "sums", SUMS, "sums SEGMENT", "SHA-256 of each member and of the joined file" },
     { "verify", VERIFY, "verify SEGMENT (--sha256 HEX | --sums FILE)",
@@ -46,8 +46,14 @@ const OptionEntry OPTIONS[] = {
       "or its path (then without -o); - writes it to standard output" },
     { "--sha256", "HEX", VERIFY, &CliOptions::sha256,
       "the expected SHA-256 of the joined file (64 hex digits)" },
-    { "--sums", "FILE", VERIFY, &CliOptions::sumsFile,
-      "a listing as `sums` prints it, to name the member that differs" },
+    { "--sums", "FILE", JOIN | VERIFY, &CliOptions::sumsFile,
+      "a SHA-256 listing to check the members against (join: instead of\n"
+      "NAME.sha256 beside the set; verify: as `sums` prints it)" },
+    { "--sums", nullptr, SPLIT, nullptr,
+      "also write NAME.sha256 beside the segments (sha256sum's format:\n"
+      "a line for each segment and one for the whole file), which every\n"
+      "join checks" },
+    { "--no-verify", nullptr, JOIN, nullptr, "do not check the members against NAME.sha256" },
     { "--yes", nullptr, SPLIT | JOIN, nullptr, "replace existing files without asking" },
     { "--no-clobber", nullptr, SPLIT | JOIN, nullptr,
       "never replace an existing file (stop before writing)" },
@@ -137,9 +143,11 @@ std::string TakeOperand(const std::string& arg, CliOptions& options) {
 std::string TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options,
                        std::vector<const OptionEntry*>& given) {
     const std::string& arg = args[i];
+    // An option of that name, the one the command takes where two share it.
+    const CommandEntry* command = FindCommand(options.command);
     const OptionEntry* option = nullptr;
     for (const OptionEntry& entry : OPTIONS)
-        if (arg == entry.name) option = &entry;
+        if (arg == entry.name && (!option || (command && (entry.commands & command->bit)))) option = &entry;
     if (!option) return "unknown option " + arg;
     given.push_back(option);
     if (option->into) {
@@ -151,6 +159,10 @@ std::string TakeOption(const std::vector<std::string>& args, std::size_t& i, Cli
         options.noSync = true;
     } else if (arg == "--force") {
         options.force = true;
+    } else if (arg == "--sums") {
+        options.writeListing = true;
+    } else if (arg == "--no-verify") {
+        options.noVerify = true;
     } else {
         options.overwrite = arg == "--yes" ? Overwrite::Yes : Overwrite::No;
     }
@@ -172,6 +184,7 @@ std::string CheckGiven(const CliOptions& options, const std::vector<const Option
                            [&](const OptionEntry* o) { return o->name == std::string(name); });
     };
     if (isGiven("--yes") && isGiven("--no-clobber")) return "--yes and --no-clobber exclude each other";
+    if (options.sumsFile && isGiven("--no-verify")) return "--sums and --no-verify exclude each other";
     if (command == SPLIT && options.count.has_value() == options.size.has_value())
         return "split needs one of -n COUNT or -s SIZE";
     if (command == VERIFY && !options.sha256 && !options.sumsFile)

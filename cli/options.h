@@ -24,6 +24,8 @@ struct CliOptions {
     bool verbose = false;                  // --verbose
     bool noSync = false;                   // --no-sync
     bool force = false;                    // --force
+    bool writeListing = false;             // split --sums
+    bool noVerify = false;                 // --no-verify
     bool help = false;                     // with a command: that command's help
     bool version = false;
 };

@@ -1,8 +1,9 @@
 // morvane-cli's commands that look at a set without joining it: info, sums
 // and verify. They read the members in number order, as a join would.
 #include "cli/cli.h"
-#include "cli/sha256.h"
+#include "platform/sha256.h"
 
+#include "core/checksum_listing.h"
 #include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/segment_name.h"
@@ -30,41 +31,6 @@ std::string AsciiLower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
-}
-
-// One line of a listing in sha256sum's format: the hash, two spaces, the name.
-// A name with a line break (or, where `\` separates nothing, a backslash) is
-// escaped as GNU sha256sum escapes it: a `\` opens the line, and the name has
-// \n, \r and \\ for those characters.
-std::string ListingLine(const std::string& hash, const std::string& name) {
-    if (name.find_first_of(platform::WINDOWS_PATHS ? "\n\r" : "\n\r\\") == std::string::npos)
-        return hash + "  " + name + "\n";
-    std::string line = "\\" + hash + "  ";
-    for (char c : name)
-        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\\' ? "\\\\" : std::string(1, c);
-    return line + "\n";
-}
-
-// Reads a listing line back into its hash (lower case) and name; false when
-// it is no such line.
-bool ReadListingLine(std::string line, std::string& hash, std::string& name) {
-    const bool escaped = !line.empty() && line[0] == '\\';
-    if (escaped) line.erase(0, 1);
-    if (line.size() < 67 || line.find_first_not_of("0123456789abcdefABCDEF") != 64 || line[64] != ' ' ||
-        (line[65] != ' ' && line[65] != '*'))
-        return false;
-    hash = AsciiLower(line.substr(0, 64));
-    name.clear();
-    for (std::size_t i = 66; i < line.size(); ++i) {
-        if (!escaped || line[i] != '\\') {
-            name += line[i];
-            continue;
-        }
-        const char next = ++i < line.size() ? line[i] : '\0';
-        if (next != 'n' && next != 'r' && next != '\\') return false;
-        name += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
-    }
-    return true;
 }
 
 struct SetHashes {
@@ -145,7 +111,15 @@ int InfoCommand(const CliOptions& options, CliIo& io) {
     for (const auto& [first, second] : report.duplicates)
         std::fprintf(out, "duplicates: number %d in %s and %s\n", first.number, Printable(first.path).c_str(),
                      Printable(second.path).c_str());
+    JoinRequest probe;
+    probe.sourcePath = options.operand;
+    SetListing listing;
+    const std::string listingProblem = FindSetListing(probe, report, listing);
+    std::fprintf(out, "listing: %s\n",
+                 listing.path.empty() ? (listingProblem.empty() ? "none" : "unusable")
+                                      : Printable(listing.path).c_str());
     std::string refusal = JoinRefusal(set, unreadable, report);
+    if (refusal.empty()) refusal = listingProblem;
     if (refusal.empty() && !OddSizeProblem(report).empty())
         refusal = OddSizeProblem(report) + " " + TEXT_FORCE_JOIN;
     if (refusal.empty()) {

@@ -106,6 +106,17 @@ bool CommitOutput(JobContext& job, PendingOutput& output) {
                         renamed);
 }
 
+bool WriteSmallFile(JobContext& job, const std::string& path, const std::string& text) {
+    PendingOutput output = BeginOutput(job, path, static_cast<std::int64_t>(text.size()), [](const std::string& file) {
+        return formatted("Failed to create output file: %s.", file.c_str());
+    });
+    if (!output.file.valid()) return false;
+    if (const platform::Result written = output.file.write(text.data(), static_cast<std::uint32_t>(text.size()));
+        !written)
+        return CloseAndShow(job, job.texts.writeFailed, written, output.file, output.file);
+    return CommitOutput(job, output);
+}
+
 bool SettleNames(JobContext& job, const std::string& directory) {
     if (!job.control.flushToDevice) return true;
     const platform::Result flushed = platform::flushDirectory(directory);
@@ -169,18 +180,38 @@ static CopyEnd CopyFailed(JobContext& job, const char* text, const platform::Res
     return CopyEnd::Failed;
 }
 
-CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length) {
+void HashOnTheWay(JobContext& job, bool volumeShares) {
+    if (!volumeShares) job.progress.copied.kernelRefused = true;
+}
+
+// Feeds `hashes` with the block just copied from `in` at `at`: from the buffer
+// when all of it went through there, else read from `in` again.
+static platform::Result HashBlock(const CopyHashes& hashes, const platform::File& in, std::int64_t at,
+                                  std::uint32_t step, bool inBuffer, unsigned char* buffer) {
+    if (!inBuffer)
+        if (const platform::Result read = in.readAt(buffer, step, at); !read) return read;
+    if (hashes.piece) hashes.piece->update(buffer, step);
+    if (hashes.whole) hashes.whole->update(buffer, step);
+    return {};
+}
+
+CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length,
+                   CopyHashes hashes) {
     // The buffer of the read-and-write path: never larger than the copy (a
     // split into many small segments allocates little each time).
     const std::uint32_t blockSize = std::max<std::uint32_t>(job.control.blockSize, 1);
     const auto bufferSize = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 1, blockSize));
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bufferSize]);
     if (!buffer) return CopyFailed(job, job.texts.allocFailed, {}, in, in, out);
+    std::int64_t start = 0; // of the copy in `in`, for a hash that reads it again
+    if (const platform::Result known = hashes.any() ? in.position(start) : platform::Result(); !known)
+        return CopyFailed(job, job.texts.readFailed, known, in, in, out);
     std::int64_t copied = 0;
     while (copied < length) {
         HoldWhilePaused(job.control, job.progress, job.stopwatch);
         if (CancelRequested(job.control)) return CopyEnd::Stopped;
         const auto step = static_cast<std::uint32_t>(std::min<std::int64_t>(blockSize, length - copied));
+        const std::int64_t throughMemory = job.progress.copied.bufferBytes;
         const platform::CopyOutcome outcome =
             platform::copyBytes(in, out, step, buffer.get(), job.progress.copied);
         switch (outcome.result) {
@@ -190,6 +221,12 @@ CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std
             return CopyFailed(job, job.texts.writeFailed, outcome.why, out, in, out);
         case platform::CopyResult::Done: break;
         }
+        const bool inBuffer = job.progress.copied.bufferBytes - throughMemory == step;
+        if (const platform::Result hashed = hashes.any() ? HashBlock(hashes, in, start + copied, step, inBuffer,
+                                                                     buffer.get())
+                                                         : platform::Result();
+            !hashed)
+            return CopyFailed(job, job.texts.readFailed, hashed, in, in, out);
         // Keeps the bytes waiting for the device few: the bar then follows the
         // device, and the flush after the last byte is short.
         if (const platform::Result behind =

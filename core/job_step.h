@@ -8,6 +8,7 @@
 #include "core/job_control.h"
 #include "core/user_prompt.h"
 #include "platform/platform.h"
+#include "platform/sha256.h"
 
 #include <cstdint>
 #include <functional>
@@ -81,6 +82,11 @@ PendingOutput BeginOutput(JobContext& job, const std::string& path, std::int64_t
 // the file then keeps its temporary name.
 bool CommitOutput(JobContext& job, PendingOutput& output);
 
+// Writes `text` as the file at `path` through the steps of every output: the
+// overwrite question, a temporary name, the flush and the rename. False when
+// the job must stop (the user's No, or a failure, shown).
+bool WriteSmallFile(JobContext& job, const std::string& path, const std::string& text);
+
 // The last step of a job that named files in `directory`: flushes the
 // directory, so that the names outlive a power loss (one flush covers every
 // rename of the job). False, with the reason shown, when the device fails.
@@ -109,10 +115,26 @@ std::int64_t UnsharedBytes(std::int64_t from, std::int64_t to, std::int64_t leng
 
 enum class CopyEnd { Done, Stopped, Failed };
 
+// The hashes a copy feeds with the bytes it copies: the file's own and the
+// whole file's that the pieces make up; either may be absent.
+struct CopyHashes {
+    Sha256* piece = nullptr;
+    Sha256* whole = nullptr;
+    bool any() const { return piece || whole; }
+};
+
+// Makes the job's copies pass through memory, so that a hash reads each byte
+// on its way instead of reading the source a second time. Where the volume
+// shares storage the kernel copy stays, for sharing costs no copy at all: the
+// hash reads the source.
+void HashOnTheWay(JobContext& job, bool volumeShares);
+
 // Copies `length` bytes from `in`'s position to `out`'s in blocks of the job's
 // block size, each by platform::copyBytes (inside the kernel where it can),
 // counted in the progress and its tally, with write-behind after each block
 // when the job flushes its files. Before each block it holds while the job is
 // paused and stops when it is cancelled (Stopped: no message). A failure
-// closes both files, then shows its text (Failed).
-CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length);
+// closes both files, then shows its text (Failed). `hashes` receive every byte
+// copied.
+CopyEnd CopyBlocks(JobContext& job, platform::File& in, platform::File& out, std::int64_t length,
+                   CopyHashes hashes = {});

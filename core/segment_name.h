@@ -43,6 +43,7 @@ struct SegmentPathParts : PathParts {
     void assign(const std::string& path);
 
     std::string fullPath() const { return path() + suffix; }
+    std::string fileName() const { return name + extension + suffix; } // without the directory
 
     // True when `suffix` has the form ".<digits>_of_<digits>" (at least 7
     // characters; the digits after "_of_" may be absent).

@@ -1,6 +1,7 @@
 // The join worker: see join_engine.h.
 #include "join/join_engine.h"
 
+#include "core/checksum_listing.h"
 #include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/job_step.h"
@@ -9,6 +10,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 const char* const TEXT_TOO_FEW_SEGMENTS = "At least 2 split files must exist in the specified directory.";
@@ -142,6 +144,59 @@ std::int64_t JoinSpaceNeeded(const std::vector<SetMember>& members, const std::s
     return needed;
 }
 
+// The listing a join checks: the request's, else the set's own when it is there.
+static std::string ListingPathOf(const JoinRequest& request) {
+    if (!request.verify) return "";
+    if (!request.listingPath.empty()) return request.listingPath;
+    const std::string own = SegmentPathParts(request.sourcePath).path() + LISTING_SUFFIX;
+    return platform::entryExists(own) ? own : "";
+}
+
+std::string FindSetListing(const JoinRequest& request, const SetReport& report, SetListing& listing) {
+    listing = {};
+    const std::string path = ListingPathOf(request);
+    if (path.empty()) return "";
+    std::vector<ListingEntry> entries;
+    const std::string problem = ReadListing(path, entries);
+    if (!problem.empty()) return problem;
+    PathParts parts;
+    detail::SplitPathText(path, platform::isLeadByte, parts);
+    listing.path = path;
+    listing.name = parts.name + parts.extension;
+    const SegmentPathParts selected(request.sourcePath);
+    const std::string sourceName = selected.name + selected.extension;
+    // What each name in the listing's folder stands for: a member, the whole
+    // file, or another file (which the listing may list too).
+    const auto listedHash = [&](const std::string& fileName) -> const std::string* {
+        for (const ListingEntry& entry : entries)
+            if (const std::string name = NameInFolder(entry.name); !name.empty() && platform::sameName(name, fileName))
+                return &entry.hash;
+        return nullptr;
+    };
+    for (const SetMember& m : report.members) {
+        const std::string fileName = SegmentPathParts(m.path).fileName();
+        const std::string* hash = listedHash(fileName);
+        if (!hash)
+            return formatted("Segment %d of %d (%s) is not in %s: the checksum file belongs to another set, or the "
+                             "segment to another file.",
+                             m.number, report.count, fileName.c_str(), listing.name.c_str());
+        listing.memberHashes.push_back(*hash);
+    }
+    for (const ListingEntry& entry : entries) {
+        const SegmentPathParts named(NameInFolder(entry.name));
+        const bool ofThisSet = named.isSegment() && named.segmentCount() == report.count &&
+                               platform::sameName(named.name + named.extension, sourceName);
+        const bool present = std::any_of(report.members.begin(), report.members.end(), [&](const SetMember& m) {
+            return platform::sameName(SegmentPathParts(m.path).fileName(), named.fileName());
+        });
+        if (ofThisSet && !present)
+            return formatted("%s lists %s (line %d), which is not beside the other segments.", listing.name.c_str(),
+                             named.fileName().c_str(), entry.line);
+    }
+    if (const std::string* whole = listedHash(sourceName)) listing.wholeHash = *whole;
+    return "";
+}
+
 std::string JoinOutputPath(const JoinRequest& request) {
     return DirectoryPrefix(request.outputDir) + request.outputFileName;
 }
@@ -190,11 +245,15 @@ static const StepTexts JOIN_TEXTS = {
 
 // The set to join, or false when it must not be joined (the reason shown, or
 // the user's No to a set of odd sizes).
-static bool SetToJoin(JoinThreadArgs& args, SetReport& report) {
+// The set to join and its listing, or false when it must not be joined (the
+// reason shown, or the user's No to a set of odd sizes).
+static bool SetToJoin(JoinThreadArgs& args, SetReport& report, SetListing& listing) {
     std::vector<UnreadableMember> unreadable;
     const SegmentSet set = DiscoverSegments(args.request.sourcePath, unreadable);
     report = ExamineSet(set);
-    const std::string refusal = JoinRefusal(set, unreadable, report);
+    std::string refusal = JoinRefusal(set, unreadable, report);
+    if (refusal.empty()) refusal = FindSetListing(args.request, report, listing);
+    if (refusal.empty() && !listing.path.empty()) Sha256::Available(refusal);
     if (!refusal.empty()) return ShowJobError(args.prompt, refusal);
     return MayJoinOddSizes(args.request, args.prompt, report);
 }
@@ -214,9 +273,25 @@ static bool OpenOutput(JobContext& job, const JoinRequest& request, const SetRep
     return output.file.valid();
 }
 
-// Copies the members in number order. False when the job stopped: by the
-// user (no message) or by a failure (shown).
-static bool CopyMembers(JobContext& job, const std::vector<SetMember>& members, platform::File& output) {
+// A member's hash against its listing's line; false, with the member named,
+// when it differs.
+static bool MatchesListing(JobContext& job, const SetReport& report, std::uint32_t position, Sha256& hash,
+                           const SetListing& listing, platform::File& output) {
+    if (hash.hexDigest() == listing.memberHashes[position]) return true;
+    output.close();
+    const SetMember& m = report.members[position];
+    return ShowJobError(job.prompt, formatted("Segment %d of %d (%s) does not match %s: it is damaged or belongs to "
+                                              "another file.",
+                                              m.number, report.count, SegmentPathParts(m.path).fileName().c_str(),
+                                              listing.name.c_str()));
+}
+
+// Copies the members in number order, each checked against the listing when
+// there is one. False when the job stopped: by the user (no message) or by a
+// failure (shown).
+static bool CopyMembers(JobContext& job, const SetReport& report, const SetListing& listing, Sha256* whole,
+                        platform::File& output) {
+    const std::vector<SetMember>& members = report.members;
     for (std::uint32_t position = 0; position < members.size(); ++position) {
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
         // The size now, not the one discovery measured, governs the copy.
@@ -233,9 +308,21 @@ static bool CopyMembers(JobContext& job, const std::vector<SetMember>& members, 
             return ShowJobError(job.prompt, failure, why, members[position].path);
         }
         SetCurrentFile(job.progress, position);
-        if (CopyBlocks(job, member, output, size) != CopyEnd::Done) return false; // files close themselves
+        std::unique_ptr<Sha256> own = whole ? std::make_unique<Sha256>() : nullptr;
+        if (CopyBlocks(job, member, output, size, { own.get(), whole }) != CopyEnd::Done)
+            return false; // files close themselves
+        if (own && !MatchesListing(job, report, position, *own, listing, output)) return false;
     }
     return true;
+}
+
+// The joined bytes against the whole file's line of the listing, when it has one.
+static bool WholeMatches(JobContext& job, const SetListing& listing, Sha256* whole, platform::File& output) {
+    if (!whole || listing.wholeHash.empty() || whole->hexDigest() == listing.wholeHash) return true;
+    output.close();
+    return ShowJobError(job.prompt, formatted("Every segment matches %s, but the joined file does not match its "
+                                              "line for the whole file: the checksum file is not of one split.",
+                                              listing.name.c_str()));
 }
 
 // Ends the output where the writing ended (a member that shrank since
@@ -253,15 +340,28 @@ static bool FinishOutput(JobContext& job, const JoinRequest& request, PendingOut
 void JoinWorker(JoinThreadArgs& args) {
     ClearFinished(args.progress);
     SetReport report;
-    if (!SetToJoin(args, report)) return;
+    SetListing listing;
+    if (!SetToJoin(args, report, listing)) return;
     BeginJob(args.progress, static_cast<std::uint64_t>(report.total),
              static_cast<std::uint32_t>(report.members.size()));
     ResetForJob(args.control);
     JobContext job { args.control, args.progress, args.prompt, JOIN_TEXTS };
+    std::unique_ptr<Sha256> whole;
+    if (!listing.path.empty()) {
+        std::int64_t blockSize = 0;
+        HashOnTheWay(job, !args.request.toStandardOutput &&
+                              platform::canShareStorage(report.members.front().path, args.request.outputDir, blockSize));
+        whole = std::make_unique<Sha256>();
+    }
     PendingOutput output;
     if (!OpenOutput(job, args.request, report, output)) return;
     job.stopwatch.TakeMark();
-    if (!CopyMembers(job, report.members, output.file) || !FinishOutput(job, args.request, output)) return;
+    if (!CopyMembers(job, report, listing, whole.get(), output.file) ||
+        !WholeMatches(job, listing, whole.get(), output.file) || !FinishOutput(job, args.request, output))
+        return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
-    args.prompt.show(Message::completion("", "File joining operation complete!"));
+    std::string done = "File joining operation complete!";
+    if (whole)
+        appendFormat(done, "\r\n\r\nAll %zu segments match %s.", report.members.size(), listing.name.c_str());
+    args.prompt.show(Message::completion("", done));
 }

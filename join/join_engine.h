@@ -24,6 +24,12 @@ struct JoinRequest {
     // The command line's --force: join a set of odd sizes (OddSizeProblem)
     // without asking. The window asks.
     bool joinOddSizes = false;
+    // The checksum listing to check the members against: this one (the
+    // command line's --sums FILE), else the set's own NAME.EXT.sha256 beside
+    // the segment when there is one; none at all with `verify` cleared (the
+    // command line's --no-verify).
+    std::string listingPath = "";
+    bool verify = true;
 };
 
 // What a join worker borrows from its page; the page owns all of it.
@@ -90,6 +96,22 @@ std::string OddSizeProblem(const SetReport& report);
 // them, less the whole blocks that a kernel copy shares with the members
 // where the volume can share storage.
 std::int64_t JoinSpaceNeeded(const std::vector<SetMember>& members, const std::string& directory);
+
+// A checksum listing matched to a set: the hash it gives each member (in the
+// order of the report's members) and the whole file's, when it has that line.
+struct SetListing {
+    std::string path; // empty: the join checks nothing
+    std::string name; // the listing's file name, as messages give it
+    std::vector<std::string> memberHashes;
+    std::string wholeHash;
+};
+
+// The listing of the request's set (see JoinRequest), read and matched to the
+// members in `report`. Gives "" (with `listing.path` empty when there is none
+// to check), or why the join must not start, in the user's words: the listing
+// cannot be read or is no listing (its line named), a member it does not
+// name, or a line that names a member of this set that is not there.
+std::string FindSetListing(const JoinRequest& request, const SetReport& report, SetListing& listing);
 
 // The path the joined file is written to: outputFileName inside outputDir.
 std::string JoinOutputPath(const JoinRequest& request);

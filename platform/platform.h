@@ -86,6 +86,11 @@ public:
     // Reads exactly `length` bytes from the current position. Fewer bytes (the
     // file ended early) is a failure, never padded.
     Result read(void* buffer, std::uint32_t length);
+    // Reads exactly `length` bytes from `offset`, leaving the current position
+    // where it was.
+    Result readAt(void* buffer, std::uint32_t length, std::int64_t offset) const;
+    // The current position.
+    Result position(std::int64_t& offset) const;
     // Writes exactly `length` bytes at the current position.
     Result write(const void* buffer, std::uint32_t length);
     // Sends the file's data, and what is needed to read it back (its size, its
@@ -161,7 +166,9 @@ constexpr bool KERNEL_COPY = true;
 // copy_file_range); where it refuses or stops short, the rest goes by read and
 // write through `buffer` (at least `length` bytes), so that a failure is that
 // of the read or of the write, as for read and write themselves: a source that
-// ends early is ReadFailed. On Windows: read and write.
+// ends early is ReadFailed. On Windows: read and write. When all `length`
+// bytes went through `buffer` (the tally's bufferBytes grew by `length`), the
+// buffer holds them on return.
 CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
 
 // The bytes of the file at `path` whose storage is shared with another file

@@ -1,6 +1,7 @@
 // Split planning, the plan check and the split worker: see split_engine.h.
 #include "split/split_engine.h"
 
+#include "core/checksum_listing.h"
 #include "core/format_text.h"
 #include "core/job_step.h"
 #include "core/segment_name.h"
@@ -94,10 +95,18 @@ static const StepTexts SPLIT_TEXTS = {
     "BETA: Write failure.",
 };
 
-// Writes segment k from the open source. False when the split must stop (the
-// reason has been shown, or the user asked for the stop).
+// The hashes of a split that writes a listing: the listing's lines so far and
+// the whole file's hash.
+struct ListingInProgress {
+    std::string lines;
+    Sha256 whole;
+};
+
+// Writes segment k from the open source, hashing it into `listing` when there
+// is one. False when the split must stop (the reason has been shown, or the
+// user asked for the stop).
 static bool WriteSegment(JobContext& job, const SplitRequest& request, const SplitPlan& plan,
-                         platform::File& source, std::uint32_t k) {
+                         platform::File& source, std::uint32_t k, ListingInProgress* listing) {
     job.stopwatch.TakeMark(); // an overwrite question below counts as working time
     const std::string path =
         ComposeSegmentPath(request.sourcePath, request.outputDir, k, plan.segmentCount());
@@ -107,10 +116,24 @@ static bool WriteSegment(JobContext& job, const SplitRequest& request, const Spl
     });
     if (!segment.file.valid()) return false;
     SetCurrentFile(job.progress, k);
-    if (CopyBlocks(job, source, segment.file, size) != CopyEnd::Done) return false;
+    std::unique_ptr<Sha256> own = listing ? std::make_unique<Sha256>() : nullptr;
+    if (CopyBlocks(job, source, segment.file, size, { own.get(), listing ? &listing->whole : nullptr }) !=
+        CopyEnd::Done)
+        return false;
     if (!CommitOutput(job, segment)) return false;
+    if (listing) listing->lines += ListingLine(own->hexDigest(), SegmentPathParts(path).fileName());
     AddTime(job.progress, job.stopwatch);
     return true;
+}
+
+// Writes the listing beside the segments, under a temporary name and flushed
+// like them, once all of them are complete.
+static bool WriteListing(JobContext& job, const SplitRequest& request, ListingInProgress& listing) {
+    PathParts source;
+    source.split(request.sourcePath);
+    const std::string name = source.name + source.extension;
+    const std::string text = listing.lines + ListingLine(listing.whole.hexDigest(), name);
+    return WriteSmallFile(job, DirectoryPrefix(request.outputDir) + name + LISTING_SUFFIX, text);
 }
 
 // The first segment path of the job that names the source itself (the same
@@ -156,9 +179,18 @@ void SplitWorker(SplitThreadArgs& args) {
         return;
     }
     JobContext job { args.control, args.progress, args.prompt, SPLIT_TEXTS };
+    std::unique_ptr<ListingInProgress> listing;
+    if (args.request.writeListing) {
+        std::string why;
+        if (!Sha256::Available(why)) return (void)ShowJobError(args.prompt, why);
+        std::int64_t blockSize = 0;
+        HashOnTheWay(job, platform::canShareStorage(args.request.sourcePath, args.request.outputDir, blockSize));
+        listing = std::make_unique<ListingInProgress>();
+    }
     for (std::uint32_t k = 0; k < count; ++k)
-        if (!WriteSegment(job, args.request, args.plan, source, k)) return; // the source closes itself
+        if (!WriteSegment(job, args.request, args.plan, source, k, listing.get())) return; // the source closes itself
     source.close();
+    if (listing && !WriteListing(job, args.request, *listing)) return;
     if (!SettleNames(job, args.request.outputDir)) return;
     MarkFinished(args.progress);
     args.prompt.show(Message::completion("Complete", "File splitting operation successful!"));

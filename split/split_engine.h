@@ -20,6 +20,9 @@ struct SplitRequest {
     std::uint32_t fileCount = 0; // FileCount: segments asked for
     SizeUnit sizeUnit = SizeUnit::Bytes; // CustomSize: the unit of customSize, powers of 1,024
     double customSize = 0.0;             // CustomSize: size per segment in units of sizeUnit
+    // Also write a checksum listing beside the segments (NAME.EXT.sha256):
+    // one line for each segment and one for the whole file.
+    bool writeListing = false;
 };
 
 // The numbers that decide a split. Segment k (0-based) holds leadSize bytes when
@@ -69,7 +72,8 @@ bool PlanBySegmentSize(SplitPlan& plan);
 // cannot be used.
 bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt);
 
-// The worker: writes all segments, honouring pause and cancel between blocks.
+// The worker: writes all segments, honouring pause and cancel between blocks,
+// and the checksum listing when asked for one, once every segment is complete.
 // Shows its own failures and the completion message; leaves on disk what it wrote.
 void SplitWorker(SplitThreadArgs& args);
 

@@ -135,6 +135,28 @@ Result File::read(void* buffer, std::uint32_t length) {
     return {};
 }
 
+Result File::readAt(void* buffer, std::uint32_t length, std::int64_t offset) const {
+    if (fd_ < 0) return notOpen();
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return failed();
+        if (got == 0) return Result::failure(0);
+        done += static_cast<std::uint32_t>(got);
+    }
+    return {};
+}
+
+Result File::position(std::int64_t& offset) const {
+    if (fd_ < 0) return notOpen();
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    if (here < 0) return failed();
+    offset = here;
+    return {};
+}
+
 Result File::write(const void* buffer, std::uint32_t length) {
     if (fd_ < 0) return notOpen();
     const auto* in = static_cast<const unsigned char*>(buffer);

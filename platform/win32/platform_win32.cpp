@@ -121,6 +121,26 @@ Result File::read(void* buffer, std::uint32_t length) {
     return {};
 }
 
+Result File::position(std::int64_t& offset) const {
+    if (!handle_) return notOpen();
+    LARGE_INTEGER none {}, here {};
+    if (!SetFilePointerEx(toHandle(handle_), none, &here, FILE_CURRENT)) return failed();
+    offset = here.QuadPart;
+    return {};
+}
+
+Result File::readAt(void* buffer, std::uint32_t length, std::int64_t offset) const {
+    // A read with an offset moves a synchronous handle's position too: it is
+    // put back afterwards.
+    std::int64_t here = 0;
+    if (const Result known = position(here); !known) return known;
+    auto* self = const_cast<File*>(this);
+    Result result = self->seek(offset);
+    if (result) result = self->read(buffer, length);
+    const Result back = self->seek(here);
+    return result ? back : result;
+}
+
 Result File::write(const void* buffer, std::uint32_t length) {
     if (!handle_) return notOpen();
     const auto* in = static_cast<const unsigned char*>(buffer);

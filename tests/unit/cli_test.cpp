@@ -154,7 +154,7 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
     EXPECT_EQ(FileSize(first), 102400);
     const CliResult info = Cli({ "info", first });
     EXPECT_EQ(std::to_string(info.code) + info.out.substr(info.out.find("total")),
-              "0total: 300,001 bytes\nmissing: none\nduplicates: none\njoin: would start\n");
+              "0total: 300,001 bytes\nmissing: none\nduplicates: none\nlisting: none\njoin: would start\n");
     fs::create_directory(temp.file("joined"));
     const CliResult join = Cli({ "join", first, "-o", "@joined", "-O", "copy.avi" });
     EXPECT_EQ(std::make_tuple(join.code, join.out + join.err,

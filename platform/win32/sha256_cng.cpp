@@ -1,5 +1,5 @@
 // SHA-256 with the system's CNG (bcrypt.dll, part of Windows since Vista).
-#include "cli/sha256.h"
+#include "platform/sha256.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // use: split and join never hash, and linking libcrypto made every start of
 // the program ~8 ms slower (its loading and relocation), a cost that showed
 // against `cat` in the join benchmark.
-#include "cli/sha256.h"
+#include "platform/sha256.h"
 
 #include <dlfcn.h>
 #include <openssl/evp.h> // the functions' types; they are looked up by name

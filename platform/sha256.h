@@ -1,5 +1,5 @@
-// SHA-256 through a well-kept implementation: OpenSSL's libcrypto on Linux,
-// the system's CNG (bcrypt.dll) on Windows.
+// SHA-256 through a well-kept implementation: OpenSSL's libcrypto on Linux
+// (loaded at the first use), the system's CNG (bcrypt.dll) on Windows.
 #pragma once
 
 #include <cstddef>
