@@ -237,6 +237,65 @@ TEST_F(JoinWorkerTest, MembersJoinInNumberOrderAsTheyAreWhenRead) {
     EXPECT_TRUE(ReadFile(joined) == expected);
 }
 
+// A set with its listing, damaged one way at a time: the join names the
+// damaged piece and leaves nothing under the output's name; a good set joins
+// with one line more; a join told not to check joins the set as it is.
+TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
+    const auto damaged = [&](int k) {
+        return "Error:|error|Segment " + std::to_string(k) + " of 3 (x.bin." + std::to_string(k) +
+               "_of_3) does not match x.bin.sha256: it is damaged or belongs to another file.";
+    };
+    const std::string listing = out + sep + "x.bin.sha256";
+    const auto flipByte = [&](int k, std::size_t at) {
+        Bytes bytes = ReadFile(Segment(static_cast<std::uint32_t>(k - 1)));
+        bytes[at] ^= 1;
+        WriteFile(Segment(static_cast<std::uint32_t>(k - 1)), bytes);
+    };
+    const auto editListing = [&](const std::string& from, const std::string& to) {
+        Bytes text = ReadFile(listing);
+        std::string edited(text.begin(), text.end());
+        edited.replace(edited.find(from), from.size(), to);
+        WriteFile(listing, Bytes(edited.begin(), edited.end()));
+    };
+    const struct {
+        const char* damage;
+        std::function<void()> apply;
+        std::string message;
+        bool verify = true;
+    } rows[] = {
+        // clang-format off
+        { "none", [] {}, "|completion|File joining operation complete!\r\n\r\nAll 3 segments match x.bin.sha256." },
+        { "the last member one byte short", [&] { fs::resize_file(Segment(2), 999); }, damaged(3) },
+        { "one wrong byte in the middle member", [&] { flipByte(2, 500); }, damaged(2) },
+        { "a member of another file by the same name", [&] { WriteFile(Segment(0), PatternBytes(1000, 9)); }, damaged(1) },
+        { "a member the listing does not name", [&] { editListing("x.bin.2_of_3", "x.bin.02_of_2"); },
+          "Error:|error|Segment 2 of 3 (x.bin.2_of_3) is not in x.bin.sha256: the checksum file belongs to another "
+          "set, or the segment to another file." },
+        { "a line for a member that is not there", [&] { editListing("  x.bin.1_of_3\n", "  x.bin.1_of_3\n" +
+            std::string(64, 'a') + "  x.bin.02_of_3\n"); },
+          "Error:|error|x.bin.sha256 lists x.bin.02_of_3 (line 2), which is not beside the other segments." },
+        { "a malformed listing", [&] { editListing("  x.bin.2_of_3", " x.bin.2_of_3"); },
+          "Error:|error|The checksum file:\r\n\r\n    " + listing + "\r\n\r\nis not a SHA-256 listing: line 2 is "
+          "not a line of one (a hash of 64 hex digits, two spaces, a file name)." },
+        { "damaged, and not checked", [&] { flipByte(2, 500); }, "|completion|File joining operation complete!", false },
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.damage);
+        Plan("x.bin", 3000, 3);
+        split.writeListing = true;
+        SplitWorker(splitArgs);
+        ASSERT_EQ(ReadFile(listing).size(), 4u * (64 + 2) + 3 * 12 + 5 + 4);
+        r.apply();
+        prompt = {};
+        join.verify = r.verify;
+        JoinWorker(joinArgs);
+        const bool joins = r.message[0] == '|';
+        EXPECT_EQ(std::make_tuple(prompt.messages, FileSize(joined) >= 0), std::make_tuple(Texts { r.message }, joins));
+        fs::remove(joined);
+    }
+}
+
 // What the platform sees of the steps that make a finished file last, in
 // order, and the messages between them: each file flushed before it takes its
 // name, the folder flushed before the success (not with --no-sync); a device
