@@ -58,7 +58,11 @@ std::string ReadListing(const std::string& path, std::vector<ListingEntry>& entr
     entries.clear();
     std::string text;
     const std::string problem = ReadBounded(path, text);
-    if (!problem.empty()) return problem;
+    return problem.empty() ? ParseListing(text, path, entries) : problem;
+}
+
+std::string ParseListing(const std::string& text, const std::string& path, std::vector<ListingEntry>& entries) {
+    entries.clear();
     int number = 0;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = text.find('\n', at);

@@ -44,6 +44,10 @@ struct ListingEntry {
 // (binary), or line N is no listing line (too long, or not of that form).
 std::string ReadListing(const std::string& path, std::vector<ListingEntry>& entries);
 
+// The part of ReadListing after the reading: the lines of `text`, the
+// listing read from `path` (for the message).
+std::string ParseListing(const std::string& text, const std::string& path, std::vector<ListingEntry>& entries);
+
 // The file name a listing entry names inside the listing's own folder, or ""
 // when it names something elsewhere: an absolute path, a drive, a path with a
 // separator, "." or "..". A leading "./" is dropped. Only such names are ever
