@@ -2,6 +2,7 @@
 #include "split/split_engine.h"
 
 #include "core/checksum_listing.h"
+#include "core/display_format.h"
 #include "core/format_text.h"
 #include "core/job_step.h"
 #include "core/segment_name.h"
@@ -54,6 +55,21 @@ bool PlanBySegmentSize(SplitPlan& plan) {
     return true;
 }
 
+// Whether the listing of this split, when it writes one, stays within what a
+// join reads back: a line a segment (each name escaped at worst).
+static bool ListingFits(const SplitRequest& request, const SplitPlan& plan, UserPrompt& prompt) {
+    if (!request.writeListing) return true;
+    const std::uint64_t count = plan.segmentCount();
+    const std::uint64_t longestName =
+        SegmentPathParts(ComposeSegmentPath(request.sourcePath, request.outputDir, 0, plan.segmentCount()))
+            .fileName()
+            .size();
+    if ((count + 1) * (67 + 2 * longestName) <= static_cast<std::uint64_t>(MAX_LISTING_BYTES)) return true;
+    return ShowJobError(prompt, formatted("A checksum file of %s segments would be larger than 64 MiB.  Please "
+                                          "split into fewer files, or without a checksum file.",
+                                          FormatThousands(count).c_str()));
+}
+
 bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt) {
     {
         platform::File source = platform::File::openRead(request.sourcePath, platform::Share::None);
@@ -77,14 +93,14 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
     if (request.mode == SplitMode::FileCount) {
         if (request.fileCount < 2) return ShowJobError(prompt, "Please specify at least 2 output files.");
         PlanByFileCount(plan, request.fileCount);
-        return true;
+        return ListingFits(request, plan, prompt);
     }
     if (!CustomSizeToBytes(request.customSize, request.sizeUnit, plan.leadSize) || plan.leadSize < 1)
         return ShowJobError(prompt, "Please enter a file size of at least 1 byte.");
     if (!PlanBySegmentSize(plan)) return ShowJobError(prompt, TEXT_TOO_MANY_SEGMENTS);
     if (plan.segmentCount() < 2)
         return ShowJobError(prompt, "Specified output size does not require splitting.");
-    return true;
+    return ListingFits(request, plan, prompt);
 }
 
 static const StepTexts SPLIT_TEXTS = {
