@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real morvane-cli, driven as a user's script drives it, in three sections:
+# The real morvane-cli, driven as a user's script drives it, one section a run:
 #   basic   a round trip through every command: files, messages, exit codes, Ctrl-C
 #   faults  a disk that fills, a directory that vanishes, a member removed, held
 #           or unreadable files: the exact message and exactly what stays on disk
@@ -14,87 +14,110 @@
 # Exit code 0 when every case passed, 1 when one failed, 77 (ctest's "skipped")
 # when a case cannot run here, with the reason: the tmpfs mounts and "nobody"
 # need root, the Windows program a Wine that runs (source scripts/wine-env).
+# A program that does not end is killed after 60 s, and that is a failure.
 set -uo pipefail
 wine="" runner="" hold=""
 if [ "$1" = --wine ]; then wine="${MORVANE_WINE:-wine}" runner="$wine"; shift; fi
 program="$(readlink -f "$1")"; shift
 if [ $# -eq 2 ]; then hold="$(readlink -f "$1")"; shift; fi
-section="$1" mounts=() failures=0 skipped=""
-work="$(mktemp -d -p "${TMPDIR:-/tmp}")"; chmod 755 "$work"
-cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -f "${WINEPREFIX:-/none}/dosdevices/t:"; rm -rf "$work"; }
-trap cleanup EXIT
-check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi; }
+section="$1" mounts=() failures=0 skipped="" trash=("${WINEPREFIX:-/none}/dosdevices/t:")
+work="$(mktemp -d -p "${TMPDIR:-/tmp}")"; trap cleanup EXIT; chmod 755 "$work"
+out="$work/out" err="$work/err"; mkfifo "$work/never"
+cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -rf "$work" "${trash[@]}"; }
+check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+fail() { echo "FAILED: $1"; failures=$((failures + 1)); }
 skip() { echo "SKIPPED: $1"; skipped=yes; }
-if [ -n "$wine" ] && ! "$wine" cmd /c exit 0 >/dev/null 2>&1; then
-  echo "SKIPPED: Wine cannot start a Windows program here (source scripts/wine-env first)"; exit 77
-fi
+as_root() { [ "$(id -u)" -eq 0 ]; }
+[ -z "$wine" ] || "$wine" cmd /c exit 0 >/dev/null 2>&1 ||
+  { skip "Wine cannot start a Windows program here (source scripts/wine-env first)"; exit 77; }
 # Absolute paths as the program sees them (under Wine, drive Z: is the root).
-args() { args=(); local a; for a; do [[ $a == /* && -n $wine ]] && a="Z:${a//\//\\}"; args+=("$a"); done; }
-cli() { args "$@"; $runner "$program" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"; code=$?; }
+args() {
+  local a; args=()
+  for a; do [[ -n $wine && $a == /* ]] && a="Z:${a//\//\\}"; args+=("$a"); done
+}
+cli() { args "$@"; $runner "$program" "${args[@]}" </dev/null >"$out" 2>"$err"; code=$?; }
 size() { stat -c %s "$1"; }
 # verdict CODE MESSAGE CASE: the last run's exit code and, unless MESSAGE is
 # empty, its first error line: MESSAGE, then perhaps the system's reason in
 # brackets (kept in $reason); expect CODE MESSAGE ARGS...: runs, then that.
 verdict() {
   check "$3 exits $1" test "$code" -eq "$1"
-  [ -z "$2" ] && return
-  local message="morvane-cli: $2" line; line="$(tr -d '\r' <"$work/err" | grep -m1 '^morvane-cli: ')"
-  reason="${line#"$message"}"
-  check "$3 says \"$2\"" eval '[[ $line == "$message"* && ( -z $reason || $reason =~ ^\ \(.+\)$ ) ]]'
+  [ -z "$2" ] || check "$3 says \"$2\"" says "$(first_error)" "morvane-cli: $2"
 }
+first_error() { tr -d '\r' <"$err" | grep -m1 '^morvane-cli: '; }
+# says LINE MESSAGE: LINE is MESSAGE, then nothing or " (the reason)", kept in $reason.
+says() { reason="${1#"$2"}"; [[ $1 == "$2"* && ( -z $reason || $reason =~ ^\ \(.+\)$ ) ]]; }
 expect() { local c="$1" m="$2"; shift 2; cli "$@"; verdict "$c" "$m" "$(label "$@")"; }
-label() { local a l=""; for a; do l+=" ${a##*/}"; done; echo "${l# }"; } # the arguments, paths as file names
+# label ARGS...: the arguments, paths as file names.
+label() { local a l=""; for a; do l+=" ${a##*/}"; done; echo "${l# }"; }
+# poll PAUSE TEST...: runs TEST every PAUSE seconds, 2000 times at most, while
+# the program started in the background ($pid) runs; true once TEST holds.
+poll() {
+  local pause="$1" n=2000; shift
+  until "$@"; do kill -0 "$pid" 2>/dev/null && ((n--)) && sleep "$pause" || return; done
+}
+# await PID WHAT: waits for the background process PID, 60 s at most, and sets
+# code to its exit code; one still running then is killed, and that is a
+# failure. The watchdog waits in `read -t`, a builtin: stopping it leaves no
+# process behind, and it costs the Ctrl-C timings nothing. It is stopped with
+# SIGKILL: a subshell caught by SIGTERM right after the fork would still run
+# this shell's exit trap, and remove the work directory.
+await() {
+  { read -rt 60 <>"$work/never"; kill -KILL "$1"; } &
+  local timer=$!; wait "$1"; code=$?
+  kill -9 "$timer" 2>/dev/null; wait "$timer" 2>/dev/null && fail "$2 did not end within 60 s"
+}
+# start ARGS...: the program in the background (native only), reading nothing.
+start() { "$program" "$@" </dev/null >"$out" 2>"$err" & pid=$! job="$(label "$@")"; }
 # Starts the program with a FIFO as its input and waits (20 s at most, or until
 # it ends) for its question, so that the case can act while it waits; no
 # question is a failure. The output files are emptied before the program
 # starts, so that only this run's question counts.
 ask() {
-  rm -f "$work/answers"; mkfifo "$work/answers"; exec 3<>"$work/answers"; args "$@"
-  : >"$work/out"; : >"$work/err"
-  $runner "$program" "${args[@]}" <"$work/answers" >>"$work/out" 2>>"$work/err" & pid=$!
-  for _ in $(seq 400); do
-    grep -q "\[y" "$work/err" 2>/dev/null && return 0
-    kill -0 "$pid" 2>/dev/null || break; sleep 0.05
-  done
-  check "$(label "$@") asks its question" false; kill "$pid"
+  rm -f "$work/answers"; mkfifo "$work/answers"; exec 3<>"$work/answers"
+  args "$@"; job="$(label "$@")"; : >"$out"; : >"$err"
+  $runner "$program" "${args[@]}" <"$work/answers" >>"$out" 2>>"$err" & pid=$!
+  poll 0.01 grep -q "\[y" "$err" || { fail "$job asks its question"; kill "$pid"; }
 }
-answer() { [ $# -eq 0 ] || echo "$1" >&3; wait "$pid"; code=$?; exec 3>&-; }
-# after ACTION CODE MESSAGE ARGS...: ACTION runs while the program asks, then the answer is yes.
-after() { local act="$1" c="$2" m="$3"; shift 3; ask "$@"; eval "$act"; answer y; verdict "$c" "$m" "$(label "$@") after $act"; }
+answer() { [ $# -eq 0 ] || echo "$1" >&3; await "$pid" "$job"; exec 3>&-; }
+# after ACTION CODE MESSAGE ARGS...: the function ACTION runs while the program
+# asks, then the answer is yes.
+after() { ask "${@:4}"; "$1"; answer y; verdict "$2" "$3" "$(label "${@:4}") after $1"; }
 # Under Wine: another program holds PATH open for reading until release_file.
 hold_file() {
   args "$1"; coproc HOLDER { "$wine" "$hold" "${args[@]}"; }
-  local line=""; read -r -t 20 line <&"${HOLDER[0]}"; check "another program holds ${1##*/}" test "${line%$'\r'}" = held
+  local line=""; read -r -t 20 line <&"${HOLDER[0]}"
+  check "another program holds ${1##*/}" test "${line%$'\r'}" = held
 }
-release_file() { echo >&"${HOLDER[1]}"; wait "$HOLDER_PID"; }
-tmpfs() { mkdir -p "$1"; [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size="$2" tmpfs "$1" && mounts+=("$1"); }
-HELD="If the file exists, make sure it is not open in another application."
-JOIN_OPEN="Failed to open input file. $HELD" SPLIT_OPEN="Failed to open input file.  $HELD"
+release_file() { echo >&"${HOLDER[1]}"; await "$HOLDER_PID" "the program holding a file"; }
+tmpfs() { mkdir -p "$1"; as_root && mount -t tmpfs -o size="$2" tmpfs "$1" && mounts+=("$1"); }
 
 basic() {
-  local name="Ωμέγα café 日本 🎬.v2.mkv" # any name: Greek, accents, CJK, emoji, spaces, dots
+  # Any name: Greek, accents, CJK, emoji, spaces, dots.
+  local name="Ωμέγα café 日本 🎬.v2.mkv"
   local src="$work/$name" parts="$work/parts/$name" joined="$work/joined/$name"
   mkdir -p "$work/parts" "$work/joined"; head -c 1000003 /dev/urandom > "$src"
   expect 0 "" split "$src" -o "$work/parts" -n 12
   check "it says so, and nothing on stderr (no terminal)" \
-    test "$(tr -d '\r' <"$work/out")" = "File splitting operation successful!" -a ! -s "$work/err"
+    test "$(tr -d '\r' <"$out")" = "File splitting operation successful!" -a ! -s "$err"
   check "12 segments, 01 to 12, the first 7 one byte longer" test -f "$parts.01_of_12" -a \
     "$(cd "$work/parts" && stat -c %s -- * | uniq -c | xargs)" = "7 83334 5 83333"
   expect 0 "" info "$parts.12_of_12"
-  check "info names the set" grep -qF "set of $name, 12 files" "$work/out"
-  check "and a join would start" grep -q "join: would start" "$work/out"
+  check "info names the set" grep -qF "set of $name, 12 files" "$out"
+  check "and a join would start" grep -q "join: would start" "$out"
   expect 0 "" join "$parts.07_of_12" -o "$work/joined"
   check "the joined file is the source, byte for byte" cmp -s "$src" "$joined"
   expect 0 "" join "$parts.07_of_12" -O -
   check "and so are the bytes joined to standard output; the message went to stderr" \
-    test -z "$(cmp "$src" "$work/out")" -a "$(tr -d '\r' <"$work/err")" = "File joining operation complete!"
+    test -z "$(cmp "$src" "$out")" -a "$(tr -d '\r' <"$err")" = "File joining operation complete!"
   cp "$src" "$work/parts"; expect 0 "" sums "$parts.01_of_12"
   # 12 members, then the joined file, beside them where a join puts it.
   check "sha256sum -c accepts all 13 sums" bash -c '[ "$(wc -l <"$1")" -eq 13 ] &&
-    tr -d "\r" <"$1" | sed "s#  Z:#  #; s#\\\\#/#g" | sha256sum -c --quiet --strict -' -- "$work/out"
+    tr -d "\r" <"$1" | sed "s#  Z:#  #; s#\\\\#/#g" | sha256sum -c --quiet --strict -' -- "$out"
   expect 0 "" verify "$parts.03_of_12" --sha256 "$(sha256sum <"$src" | cut -d' ' -f1)"
   expect 1 "" verify "$parts.03_of_12" --sha256 "$(printf '%064d' 0)"
-  args "$joined"; expect 1 "not overwriting ${args[0]}; stopped" join "$parts.01_of_12" -o "$work/joined" --no-clobber
+  args "$joined"; local kept="not overwriting ${args[0]}; stopped"
+  expect 1 "$kept" join "$parts.01_of_12" -o "$work/joined" --no-clobber
   echo old > "$joined"; expect 0 "" join "$parts.01_of_12" -o "$work/joined" --yes
   check "--yes replaced it without asking" cmp -s "$src" "$joined"
   expect 2 "" frobnicate
@@ -103,251 +126,286 @@ basic() {
   [ -n "$wine" ] && return
   echo old > "$parts.01_of_12"; ask split "$src" -o "$work/parts" -n 12; kill -INT "$pid"; answer
   verdict 130 "" "Ctrl-C at the overwrite question"
+  local stays="interrupted; what was written stays on disk (the unfinished file as NAME.partial)"
   check "it says what stays, and the existing file does" \
-    test "$(cat "$parts.01_of_12")" = old -a -n "$(grep "interrupted; what was written stays on disk (the unfinished file as NAME.partial)" "$work/err")"
+    test "$(cat "$parts.01_of_12")" = old -a -n "$(grep "$stays" "$err")"
 }
 
+readonly HELD="If the file exists, make sure it is not open in another application."
+readonly JOIN_OPEN="Failed to open input file. $HELD"
+readonly SPLIT_OPEN="Failed to open input file.  $HELD"
+readonly NO_ROOM_SPLIT="Insufficient disk space for the split files: 3,145,728 bytes needed."
+readonly NO_ROOM_JOIN="Insufficient disk space for joined output file."
+readonly TAKEN="Unfinished files of earlier interrupted jobs take room there:"
+readonly DELETE="Delete them if you no longer need them."
+readonly NOBODY="setpriv --reuid=65534 --regid=65534 --clear-groups"
+# What happens while the program asks (after ACTION ...).
+fill_small_disk() { head -c 1000000 /dev/zero >"$small/filler"; }
+fill_small_disk_more() { head -c 1400000 /dev/zero >"$small/filler"; }
+remove_empty_output_dir() { rmdir "$work/gone"; }
+remove_output_dir() { rm -r "$work/gone"; }
+remove_member_1() { rm "$one"; }
+remove_member_2() { rm "$two"; }
+hold_member_2() { hold_file "$two"; }
+
 faults() {
-  local src="$work/source.bin" small="$work/small" target="$work/small" nobody
+  local src="$work/source.bin" small="$work/small" target="$work/small" ro="$work/readonly"
+  local one="$work/set/source.bin.1_of_2" two="$work/set/source.bin.2_of_2" lock="$work/locked"
   head -c 3145728 /dev/urandom > "$src"; cp "$src" "$work/source.copy"
   mkdir -p "$work/set" "$work/small-set" "$work/joined"; cli split "$src" -o "$work/set" -n 2
   head -c 1048576 "$src" > "$work/small-set/part.bin"; cli split "$work/small-set/part.bin" -n 2
   if ! tmpfs "$small" 1536k; then skip "the full-disk cases need root, to mount a 1.5 MiB tmpfs"
   elif [ -n "$wine" ] && ! ln -s "$small" "$WINEPREFIX/dosdevices/t:"; then
-    skip "the full-disk cases need the tmpfs as drive T:, so that Windows asks it for its free space"
-  else
-    [ -n "$wine" ] && target='T:\'
+    skip "the full-disk cases need the tmpfs as drive T: (Windows asks a drive for its free space)"
+  else # a disk that fills: the tmpfs $small of 1.5 MiB, named $target (T: under Wine)
+    local part="$work/small-set/part.bin" dst="$small/part.bin" left="$small/part.bin.partial"
+    [ -n "$wine" ] && target='T:\' left='T:\part.bin.partial'
     # A split larger than the free space writes nothing.
-    expect 1 "Insufficient disk space for the split files: 3,145,728 bytes needed." split "$src" -o "$target" -n 3
+    expect 1 "$NO_ROOM_SPLIT" split "$src" -o "$target" -n 3
     check "and writes nothing" test -z "$(ls "$small")"
     # The disk fills during a split, while the program asks whether to replace
     # segment 1: segment 1 fits, segment 2 cannot be filled.
-    local part="$work/small-set/part.bin"; echo old > "$small/part.bin.1_of_3"
-    after 'head -c 1000000 /dev/zero >"$small/filler"' 1 "BETA: Write failure." split "$part" -o "$target" -n 3
-    check "segment 1 stays complete" cmp -s <(head -c 349526 "$part") "$small/part.bin.1_of_3"
+    echo old > "$dst.1_of_3"
+    after fill_small_disk 1 "BETA: Write failure." split "$part" -o "$target" -n 3
+    check "segment 1 stays complete" cmp -s <(head -c 349526 "$part") "$dst.1_of_3"
     check "segment 2 stays under its temporary name at its size less one, 3 is never written" \
-      test "$(size "$small/part.bin.2_of_3.partial")" -eq 349524 -a ! -e "$small/part.bin.2_of_3" -a \
-      ! -e "$small/part.bin.3_of_3"
-    expect 1 "" join "$small/part.bin.1_of_3" -o "$work/joined" # what is left is no set
+      test "$(size "$dst.2_of_3.partial")" -eq 349524 -a ! -e "$dst.2_of_3" -a ! -e "$dst.3_of_3"
+    # What is left is no set.
+    expect 1 "" join "$dst.1_of_3" -o "$work/joined"
     # The disk fills during a join: room at the check (1 MiB into 1.5), filled
     # while the program asks whether to replace the output.
-    rm -f "$small"/*; echo old > "$small/part.bin"
-    after 'head -c 1400000 /dev/zero >"$small/filler"' 1 "Write failure." join "$work/small-set/part.bin.1_of_2" -o "$target"
+    rm -f "$small"/*; echo old > "$dst"
+    after fill_small_disk_more 1 "Write failure." join "$part.1_of_2" -o "$target"
     check "the old output stays, the new one under its temporary name at its reserved length" \
-      test "$(cat "$small/part.bin")" = old -a "$(size "$small/part.bin.partial")" -eq 1048575
-    rm -f "$small"/*; expect 1 "Insufficient disk space for joined output file." join "$work/set/source.bin.2_of_2" -o "$target"
+      test "$(cat "$dst")" = old -a "$(size "$dst.partial")" -eq 1048575
+    rm -f "$small"/*; expect 1 "$NO_ROOM_JOIN" join "$two" -o "$target"
     check "a join larger than the free space writes nothing" test -z "$(ls "$small")"
     # What an earlier interrupted join left takes the room: the refusal says so.
-    local leftover="$small/part.bin.partial"; [ -n "$wine" ] && leftover='T:\part.bin.partial'
-    head -c 700000 /dev/zero >"$small/part.bin.partial"
-    expect 1 "Insufficient disk space for joined output file. Unfinished files of earlier interrupted jobs take room there: $leftover (700,000 bytes) Delete them if you no longer need them." \
-      join "$work/small-set/part.bin.1_of_2" -o "$target"
+    head -c 700000 /dev/zero >"$dst.partial"
+    expect 1 "$NO_ROOM_JOIN $TAKEN $left (700,000 bytes) $DELETE" join "$part.1_of_2" -o "$target"
     rm -f "$small"/*
   fi
   odd_sets
   # The output directory vanishes while a split asks about a name that looks
   # like a segment's, and while a join asks whether to replace its output.
   cp "$src" "$work/look.1_of_2"; mkdir -p "$work/gone"
-  after 'rmdir "$work/gone"' 1 "Please enter a valid output directory." split "$work/look.1_of_2" -o "$work/gone" -n 2
+  after remove_empty_output_dir 1 "Please enter a valid output directory." \
+    split "$work/look.1_of_2" -o "$work/gone" -n 2
   mkdir -p "$work/gone"; echo old > "$work/gone/source.bin"
-  after 'rm -r "$work/gone"' 1 "Failed to create output file." join "$work/set/source.bin.1_of_2" -o "$work/gone"
-  check "neither wrote anything, not even beside the directory" test -z "$(ls "$work" | grep -e gone -e 'look.1_of_2.')"
+  after remove_output_dir 1 "Failed to create output file." join "$one" -o "$work/gone"
+  check "neither wrote anything, not even beside the directory" \
+    test -z "$(ls "$work" | grep -e gone -e 'look.1_of_2.')"
   # A member removed after discovery, before its copy.
-  echo old > "$work/joined/source.bin"; cp "$work/set/source.bin.2_of_2" "$work/member2"
-  after 'rm "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
+  echo old > "$work/joined/source.bin"; cp "$two" "$work/member2"
+  after remove_member_2 1 "$JOIN_OPEN" join "$one" -o "$work/joined"
   check "the old output stays; the new one keeps member 1, reserved at the total less one" \
     cmp -s <(head -c 1572864 "$src"; head -c 1572863 /dev/zero) "$work/joined/source.bin.partial"
   check "under its temporary name" test "$(cat "$work/joined/source.bin")" = old
-  mv "$work/member2" "$work/set/source.bin.2_of_2"
-  if [ -n "$wine" ]; then # another program holds a member (taken after discovery), then the source
-    after 'hold_file "$work/set/source.bin.2_of_2"' 1 "$JOIN_OPEN" join "$work/set/source.bin.1_of_2" -o "$work/joined"
-    release_file; hold_file "$src"; expect 1 "$SPLIT_OPEN" split "$src" -o "$work/joined" -n 2; release_file
-  elif [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then # permissions bind "nobody", not root
-    nobody="setpriv --reuid=65534 --regid=65534 --clear-groups"
-    mkdir -p -m 777 "$work/locked"; cp "$src" "$work/locked/secret.bin"; chmod 000 "$work/locked/secret.bin"
-    runner="$nobody" expect 1 "$SPLIT_OPEN" split "$work/locked/secret.bin" -n 2
-    mkdir -m 555 "$work/readonly"
-    runner="$nobody" expect 1 "Failed to create output file: $work/readonly/source.bin.1_of_2.partial." split "$src" -o "$work/readonly" -n 2
+  mv "$work/member2" "$two"
+  # Under Wine another program holds a member (taken after discovery), then the
+  # source; natively permissions bind "nobody", not root.
+  if [ -n "$wine" ]; then
+    after hold_member_2 1 "$JOIN_OPEN" join "$one" -o "$work/joined"; release_file
+    hold_file "$src"; expect 1 "$SPLIT_OPEN" split "$src" -o "$work/joined" -n 2; release_file
+  elif as_root && command -v setpriv >/dev/null; then
+    mkdir -p -m 777 "$lock"; cp "$src" "$lock/secret.bin"; chmod 000 "$lock/secret.bin"
+    runner="$NOBODY" expect 1 "$SPLIT_OPEN" split "$lock/secret.bin" -n 2; mkdir -m 555 "$ro"
+    runner="$NOBODY" expect 1 "Failed to create output file: $ro/source.bin.1_of_2.partial." \
+      split "$src" -o "$ro" -n 2
   else
     skip "the unreadable-source case needs root (to run as nobody) and setpriv"
   fi
   check "the source is untouched" cmp -s "$src" "$work/source.copy"
-  check "and so is the set" cmp -s "$src" <(cat "$work/set/source.bin.1_of_2" "$work/set/source.bin.2_of_2")
+  check "and so is the set" cmp -s "$src" <(cat "$one" "$two")
 }
 
+
+readonly CUT_SHORT="holds 500,000 bytes, while split file 1 holds 1,000,000 bytes.  The files\
+ of one split differ by one byte at most (but the last), so this one may have been cut short or\
+ may come from another file. Use --force to join them anyway."
+readonly MAKE_READABLE="Please make it readable, or move it out of the directory, and try again."
 # Sets that would join into a damaged file, each refused before anything is
 # written and naming the member; a set of GNU split -n's shape still joins.
+# (A pipe must not hold the run.)
 odd_sets() {
-  local d="$work/shapes" row message
-  local cut="holds 500,000 bytes, while split file 1 holds 1,000,000 bytes.  The files of one split differ by one byte at most (but the last), so this one may have been cut short or may come from another file. Use --force to join them anyway."
-  local rows=(short gnu)
-  [ -z "$wine" ] && rows+=(pipe device)
-  [ -z "$wine" ] && [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null && rows+=(unreadable)
+  local d="$work/shapes" m2="$work/shapes/a.bin.2_of_3" row message member first via r
+  local rows=(short gnu); [ -z "$wine" ] && rows+=(pipe device)
+  [ -z "$wine" ] && as_root && command -v setpriv >/dev/null && rows+=(unreadable)
   for row in "${rows[@]}"; do
     rm -rf "$d"; mkdir -p "$d" "$d/out"; chmod 777 "$d" "$d/out"
-    head -c 3000000 /dev/urandom >"$d/a.bin"; cli split "$d/a.bin" -n 3 -o "$d"; mv "$d/a.bin" "$d/a.copy"
-    args "$d/a.bin.2_of_3"; local member="${args[0]}" r=""
+    head -c 3000000 /dev/urandom >"$d/a.bin"; cli split "$d/a.bin" -n 3 -o "$d"
+    mv "$d/a.bin" "$d/a.copy"; args "$m2"; member="${args[0]}"
+    first="$d/a.bin.1_of_3" via="${wine:-timeout 10}" message="" r=""
     case $row in
-      short) truncate -s 500000 "$d/a.bin.2_of_3"; message="The split file: $member $cut" ;;
-      gnu) rm "$d"/a.bin.*; (cd "$d" && split -n 4 a.copy x. && mv x.aa a.bin.1_of_4 && mv x.ab a.bin.2_of_4 &&
-             mv x.ac a.bin.3_of_4 && mv x.ad a.bin.4_of_4); message="" ;;
-      pipe) rm "$d/a.bin.2_of_3"; mkfifo "$d/a.bin.2_of_3"; r="not a regular file: a pipe or a device" ;;
-      device) rm "$d/a.bin.2_of_3"; ln -s /dev/zero "$d/a.bin.2_of_3"; r="not a regular file: a pipe or a device" ;;
-      unreadable) chmod 000 "$d/a.bin.2_of_3"; r="Permission denied" ;;
+      short) truncate -s 500000 "$m2"; message="The split file: $member $CUT_SHORT" ;;
+      gnu) rm "$d"/a.bin.*; first="$d/a.bin.1_of_4"
+        split -n 4 -a 1 --numeric-suffixes=1 --additional-suffix=_of_4 "$d/a.copy" "$d/a.bin." ;;
+      pipe) rm "$m2"; mkfifo "$m2"; r="not a regular file: a pipe or a device" ;;
+      device) rm "$m2"; ln -s /dev/zero "$m2"; r="not a regular file: a pipe or a device" ;;
+      unreadable) chmod 000 "$m2"; r="Permission denied" via="$NOBODY" ;;
     esac
-    [ -n "$r" ] && message="The split file: $member cannot be read ($r).  Please make it readable, or move it out of the directory, and try again."
-    local first="$d/a.bin.1_of_3" via="${wine:-timeout 10}" # a pipe must not hold the run
-    [ "$row" = gnu ] && first="$d/a.bin.1_of_4"
-    [ "$row" = unreadable ] && via="setpriv --reuid=65534 --regid=65534 --clear-groups"
-    runner="$via" expect "$([ -z "$message" ] && echo 0 || echo 1)" "$message" join "$first" -o "$d/out"
+    [ -n "$r" ] && message="The split file: $member cannot be read ($r).  $MAKE_READABLE"
+    runner="$via" expect $(( ${#message} > 0 )) "$message" join "$first" -o "$d/out"
     if [ -z "$message" ]; then check "the $row set joins exactly" cmp -s "$d/a.copy" "$d/out/a.bin"
     else check "and the $row set wrote nothing" test -z "$(ls "$d/out")"; fi
     [ "$row" = short ] || continue
     expect 1 "" info "$d/a.bin.3_of_3"
-    check "info says the join would not start" grep -q "join: would not start: The split file: " "$work/out"
+    check "info says the join would not start" \
+      grep -q "join: would not start: The split file: " "$out"
     expect 0 "" join "$first" -o "$d/out" --force
-    check "--force joins it as it is" cmp -s <(head -c 1500000 "$d/a.copy"; tail -c 1000000 "$d/a.copy") "$d/out/a.bin"
+    check "--force joins it as it is" \
+      cmp -s <(head -c 1500000 "$d/a.copy"; tail -c 1000000 "$d/a.copy") "$d/out/a.bin"
   done
 }
 
+readonly TOO_MANY="The specified output size would make more than 4,294,967,295 output files.\
+  Please enter a larger file size."
+mark() { printf 'mark@%-11s' "$1"; }
 scale() {
   # 301 segments, numbered 001 to 301, the last one shorter.
-  head -c 100003 /dev/urandom > "$work/many.bin"; mkdir -p "$work/many" "$work/many-joined"
-  expect 0 "" split "$work/many.bin" -o "$work/many" -s 333B
-  check "301 segments, 001 to 301, the last with the 103 bytes left" test "$(ls "$work/many" | wc -l)" -eq 301 -a \
-    -f "$work/many/many.bin.001_of_301" -a "$(size "$work/many/many.bin.301_of_301")" -eq 103
-  expect 0 "" join "$work/many/many.bin.150_of_301" -o "$work/many-joined"
-  check "they join back" cmp -s "$work/many.bin" "$work/many-joined/many.bin"
+  local many="$work/many" m="$work/many/many.bin"
+  head -c 100003 /dev/urandom > "$many.bin"; mkdir -p "$many" "$work/many-joined"
+  expect 0 "" split "$many.bin" -o "$many" -s 333B
+  check "301 segments, 001 to 301, the last with the 103 bytes left" \
+    test "$(ls "$many" | wc -l)" -eq 301 -a -f "$m.001_of_301" -a "$(size "$m.301_of_301")" -eq 103
+  expect 0 "" join "$m.150_of_301" -o "$work/many-joined"
+  check "they join back" cmp -s "$many.bin" "$work/many-joined/many.bin"
   # A file of 4 GiB + 8 KiB cut at 4 GiB + 4 KiB. In memory, so that it takes
   # seconds, not minutes; sparse where it can be; never more than 4.2 GiB.
   local big="$work/big" total=$(( (1 << 32) + 8192 )) cut=$(( (1 << 32) + 4096 )) o
-  tmpfs "$big" 4300m || { skip "the file over 4 GiB needs root, to mount a 4.2 GiB tmpfs"; return; }
-  mkdir "$big/parts" "$big/joined"; truncate -s $total "$big/big.img"
+  local one="$work/big/parts/big.img.1_of_2" two="$work/big/parts/big.img.2_of_2"
+  local joined="$work/big/joined/big.img" img="$work/big/big.img"
+  tmpfs "$big" 4300m || { skip "the file over 4 GiB needs root to mount a 4.2 GiB tmpfs"; return; }
+  mkdir "$big/parts" "$big/joined"; truncate -s $total "$img"
   # Marks at the start, across 2^31 and 2^32, across the cut and at the end.
   local marks=(0 $(( (1 << 31) - 8 )) $(( (1 << 32) - 8 )) $((cut - 8)) $((total - 16)))
-  for o in "${marks[@]}"; do printf 'mark@%-11s' "$o" | dd of="$big/big.img" bs=1 seek="$o" conv=notrunc status=none; done
-  expect 0 "" split "$big/big.img" -o "$big/parts" -s 4194308K
-  check "into 4 GiB + 4 KiB and 4 KiB" \
-    test "$(size "$big/parts/big.img.1_of_2")" -eq $cut -a "$(size "$big/parts/big.img.2_of_2")" -eq 4096
+  for o in "${marks[@]}"; do mark "$o" | dd of="$img" bs=1 seek=$o conv=notrunc status=none; done
+  expect 0 "" split "$img" -o "$big/parts" -s 4194308K
+  check "into 4 GiB + 4 KiB and 4 KiB" test "$(size "$one")" -eq $cut -a "$(size "$two")" -eq 4096
   # Holes again where the source has no mark: room for the join.
-  fallocate -p -o 4096 -l $(( (1 << 31) - 8192 )) "$big/parts/big.img.1_of_2"
-  fallocate -p -o $(( (1 << 31) + 4096 )) -l $(( (1 << 31) - 8192 )) "$big/parts/big.img.1_of_2"
-  expect 0 "" info "$big/parts/big.img.2_of_2"
-  check "info counts them in full" grep -q "total: 4,294,975,488 bytes" "$work/out"
-  expect 0 "" join "$big/parts/big.img.2_of_2" -o "$big/joined"
-  check "the joined file has the source's size" test "$(size "$big/joined/big.img")" -eq $total
+  fallocate -p -o 4096 -l $(( (1 << 31) - 8192 )) "$one"
+  fallocate -p -o $(( (1 << 31) + 4096 )) -l $(( (1 << 31) - 8192 )) "$one"
+  expect 0 "" info "$two"
+  check "info counts them in full" grep -q "total: 4,294,975,488 bytes" "$out"
+  expect 0 "" join "$two" -o "$big/joined"
+  check "the joined file has the source's size" test "$(size "$joined")" -eq $total
   for o in "${marks[@]}"; do
-    check "and its mark at $o" test "$(dd if="$big/joined/big.img" bs=1 skip="$o" count=16 status=none)" = "$(printf 'mark@%-11s' "$o")"
+    check "and its mark at $o" \
+      test "$(dd if="$joined" bs=1 skip="$o" count=16 status=none)" = "$(mark "$o")"
   done
-  expect 1 "The specified output size would make more than 4,294,967,295 output files.  Please enter a larger file size." \
-    split "$big/big.img" -o "$big/parts" -s 1B
-  # Member 1 removed after discovery: the output stays reserved beyond 2^32.
-  echo old > "$big/joined/big.img" # (replaced: room for the join again)
-  after 'rm "$big/parts/big.img.1_of_2"' 1 "$JOIN_OPEN" join "$big/parts/big.img.2_of_2" -o "$big/joined"
+  expect 1 "$TOO_MANY" split "$img" -o "$big/parts" -s 1B
+  # Member 1 removed after discovery: the output stays reserved beyond 2^32
+  # (the output replaced: room for the join again).
+  echo old > "$joined"; after remove_member_1 1 "$JOIN_OPEN" join "$two" -o "$big/joined"
   check "the output stays reserved at the total less one, under its temporary name" \
-    test "$(size "$big/joined/big.img.partial")" -eq $((total - 1)) -a "$(cat "$big/joined/big.img")" = old
+    test "$(size "$joined.partial")" -eq $((total - 1)) -a "$(cat "$joined")" = old
 }
 
+readonly IS_SOURCE="is the file being split.  Please choose another output directory."
+readonly NOT_REGULAR="is not a regular file (a pipe, a device, or a file whose size cannot be\
+ read).  Please choose a file to split."
 safety() {
-  local src="$work/link.bin"
+  local src="$work/link.bin" back="$work/back/back\\slash.bin"
   head -c 9000 /dev/urandom > "$src"; cp "$src" "$work/link.copy"
   # The source reached again through a segment's name: refused before anything is written.
-  ln -s "$src" "$work/link.bin.2_of_3"
-  expect 1 "The output file: $work/link.bin.2_of_3 is the file being split.  Please choose another output directory." \
-    split "$src" -n 3 --yes
-  rm "$work/link.bin.2_of_3"; ln "$src" "$work/link.bin.3_of_3"
-  expect 1 "The output file: $work/link.bin.3_of_3 is the file being split.  Please choose another output directory." \
-    split "$src" -n 3 --yes
+  ln -s "$src" "$src.2_of_3"
+  expect 1 "The output file: $work/link.bin.2_of_3 $IS_SOURCE" split "$src" -n 3 --yes
+  rm "$src.2_of_3"; ln "$src" "$src.3_of_3"
+  expect 1 "The output file: $work/link.bin.3_of_3 $IS_SOURCE" split "$src" -n 3 --yes
   check "the source is whole, and no segment was written" \
-    test -z "$(cmp "$src" "$work/link.copy")" -a ! -e "$work/link.bin.1_of_3" -a ! -e "$work/link.bin.1_of_3.partial"
-  rm "$work/link.bin.3_of_3"
+    test -z "$(cmp "$src" "$work/link.copy")" -a ! -e "$src.1_of_3" -a ! -e "$src.1_of_3.partial"
   # A link that leads nowhere under a temporary name: the next name is taken.
-  ln -s "$work/nowhere" "$work/link.bin.2_of_3.partial"
+  rm "$src.3_of_3"; ln -s "$work/nowhere" "$src.2_of_3.partial"
   expect 0 "" split "$src" -n 3
-  check "the split went past it, and left it as it was" test "$(cat "$work"/link.bin.?_of_3 | cmp - "$src")" = "" -a \
-    "$(readlink "$work/link.bin.2_of_3.partial")" = "$work/nowhere"
+  check "the split went past it, and left it as it was" \
+    test "$(cat "$work"/link.bin.?_of_3 | cmp - "$src")" = "" -a \
+    "$(readlink "$src.2_of_3.partial")" = "$work/nowhere"
   rm "$work"/link.bin.?_of_3*
   # A backslash is a name character on POSIX: the name keeps all of it.
-  mkdir -p "$work/back"; cp "$src" "$work/back/back\\slash.bin"
-  expect 0 "" split "$work/back/back\\slash.bin" -n 2 -o "$work/back"
-  check "its segments keep the whole name" test -f "$work/back/back\\slash.bin.1_of_2" -a -f "$work/back/back\\slash.bin.2_of_2"
+  mkdir -p "$work/back"; cp "$src" "$back"; expect 0 "" split "$back" -n 2 -o "$work/back"
+  check "its segments keep the whole name" test -f "$back.1_of_2" -a -f "$back.2_of_2"
   # A pipe as the source: refused at once, not waited on.
   mkfifo "$work/pipe.bin"
-  runner="timeout 10" expect 1 "The file: $work/pipe.bin is not a regular file (a pipe, a device, or a file whose size cannot be read).  Please choose a file to split." \
-    split "$work/pipe.bin" -n 2
-  expect 1 "The file: /proc/self/status is not a regular file (a pipe, a device, or a file whose size cannot be read).  Please choose a file to split." \
-    split /proc/self/status -n 2 -o "$work"
+  runner="timeout 10" expect 1 "The file: $work/pipe.bin $NOT_REGULAR" split "$work/pipe.bin" -n 2
+  expect 1 "The file: /proc/self/status $NOT_REGULAR" split /proc/self/status -n 2 -o "$work"
   # Awkward names: a listing from `sums` checks with sha256sum -c and verify
   # --sums from where it was written; "--" lets a name start with "-".
-  local odd=$'-line\nbreak \\ back.bin'
-  mkdir "$work/odd"; head -c 5000 /dev/urandom > "$work/odd/$odd"
-  (cd "$work/odd" && "$program" split -n 3 -- "$odd" >/dev/null && "$program" join -O copy -- "$odd.2_of_3" &&
-     "$program" sums -- "$odd.1_of_3" >sums.txt && mv copy "$odd") >/dev/null 2>"$work/err"
-  check "sums writes an escaped listing that sha256sum -c accepts" \
-    bash -c 'cd "$1" && [ "$(grep -c "^\\\\" sums.txt)" -eq 4 ] && sha256sum -c --quiet --strict sums.txt' -- "$work/odd"
-  (cd "$work/odd" && "$program" verify --sums sums.txt -- "$odd.3_of_3") >"$work/out"; code=$?
+  local odd=$'-line\nbreak \\ back.bin' dir="$work/odd"
+  mkdir "$dir"; head -c 5000 /dev/urandom > "$dir/$odd"
+  (cd "$dir" && "$program" split -n 3 -- "$odd" && "$program" join -O copy -- "$odd.2_of_3" &&
+    "$program" sums -- "$odd.1_of_3" >sums.txt && mv copy "$odd") >/dev/null 2>"$err"
+  check "sums writes an escaped listing that sha256sum -c accepts" bash -c 'cd "$1" &&
+    [ "$(grep -c "^\\\\" sums.txt)" -eq 4 ] && sha256sum -c --quiet --strict sums.txt' -- "$dir"
+  (cd "$dir" && "$program" verify --sums sums.txt -- "$odd.3_of_3") >"$out"; code=$?
   verdict 0 "" "verify --sums reads it back"
   # Failures carry the system's reason; output that cannot be written fails.
-  local long; long="$work/odd/$(printf 'x%.0s' $(seq 250))"; head -c 10 /dev/zero > "$long"
+  local long; long="$dir/$(printf 'x%.0s' $(seq 250))"; head -c 10 /dev/zero > "$long"
   expect 1 "Failed to create output file: $long.1_of_2.partial." split "$long" -n 2
   check "with the system's reason" test "$reason" = " (File name too long)"
-  "$program" info "$work/odd/$odd.1_of_3" >/dev/full 2>"$work/err"; code=$?
+  "$program" info "$dir/$odd.1_of_3" >/dev/full 2>"$err"; code=$?
   verdict 1 "Write failure on standard output." "info into a full disk"
-  "$program" join "$work/odd/$odd.1_of_3" -O - >/dev/full 2>"$work/err"; code=$?
+  "$program" join "$dir/$odd.1_of_3" -O - >/dev/full 2>"$err"; code=$?
   verdict 1 "Write failure." "join -O - into a full disk"
   # Ctrl-C while segment 2 is being written: segment 1 is complete, segment 2's
   # bytes stay under its temporary name, and what is left does not join.
-  local big="$work/big.bin"; truncate -s 1G "$big"; printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none
-  "$program" split "$big" -n 2 </dev/null >"$work/out" 2>"$work/err" & pid=$!
-  for _ in $(seq 2000); do [ -e "$big.2_of_2.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.005; done
-  local asked; asked="$(date +%s%N)"; kill -INT "$pid"; wait "$pid"; code=$?
+  local big="$work/big.bin" asked; truncate -s 1G "$big"
+  printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none
+  start split "$big" -n 2; poll 0.005 test -e "$big.2_of_2.partial"
+  asked="$(date +%s%N)"; kill -INT "$pid"; await "$pid" "$job"
   verdict 130 "" "Ctrl-C during segment 2"
   # The copy runs inside the kernel in 8 MiB calls: Ctrl-C still stops it at once.
-  check "within half a second ($(( ($(date +%s%N) - asked) / 1000000 )) ms)" test $(( $(date +%s%N) - asked )) -lt 500000000
+  check "within half a second ($(( ($(date +%s%N) - asked) / 1000000 )) ms)" \
+    test $(( $(date +%s%N) - asked )) -lt 500000000
   check "segment 1 complete, segment 2 only under its temporary name" \
     test "$(size "$big.1_of_2")" -eq $((1 << 29)) -a ! -e "$big.2_of_2" -a -e "$big.2_of_2.partial"
   expect 1 "" join "$big.1_of_2" -o "$work/back"
-  check "and the join wrote nothing" test ! -e "$work/back/big.bin" -a ! -e "$work/back/big.bin.partial"
+  check "and the join wrote nothing" \
+    test ! -e "$work/back/big.bin" -a ! -e "$work/back/big.bin.partial"
 }
+
+# xfs_volume DIR SIZE MKFS_OPTION...: mounts at DIR an XFS volume over a loop
+# device, its image in /dev/shm (removed on exit); false, and the section
+# skipped, where that cannot be done. $image is the image.
+xfs_volume() {
+  as_root && type -P mkfs.xfs xfs_io >/dev/null || { skip "needs root and xfsprogs"; return 1; }
+  image="/dev/shm/morvane-${1##*/}-$$.img"; trash+=("$image")
+  mkdir "$1"; truncate -s "$2" "$image"
+  mkfs.xfs -q "${@:3}" "$image" 2>/dev/null && mount -o loop "$image" "$1" && mounts+=("$1") ||
+    { skip "cannot make and mount an XFS loop device here"; return 1; }
+}
+# df_kib DIR FIELD: the KiB used (FIELD 3) or free (4) on the volume at DIR.
+df_kib() { df -Pk "$1" | awk -v f="$2" 'NR == 2 { print $f }'; }
 
 # On XFS with reflink (a loop device over an image in /dev/shm): a join shares
 # the members' extents instead of copying them, and a join stopped by Ctrl-C
 # leaves an exact prefix, the rest still unwritten.
 cow() {
-  [ "$(id -u)" -eq 0 ] && command -v mkfs.xfs >/dev/null || { skip "needs root and mkfs.xfs (xfsprogs)"; return; }
-  local xfs="$work/xfs"
-  image="/dev/shm/morvane-xfs-$$.img"; mkdir "$xfs"; truncate -s 1200M "$image" # (global: the exit trap removes it)
-  if ! mkfs.xfs -q -m reflink=1 "$image" 2>/dev/null || ! mount -o loop "$image" "$xfs"; then
-    rm -f "$image"; skip "cannot make and mount an XFS loop device here"; return
-  fi
-  mounts+=("$xfs"); trap 'cleanup; rm -f "$image"' EXIT
-  local src="$xfs/src.bin" used; head -c 256M /dev/urandom > "$src"; mkdir "$xfs/set" "$xfs/out"
-  expect 0 "" split "$src" -s 16M -o "$xfs/set"; sync; used="$(df -Pk "$xfs" | awk 'NR == 2 { print $3 }')"
+  local xfs="$work/xfs" src="$work/xfs/src.bin" partial="$work/xfs/out/stopped.bin.partial" at used
+  xfs_volume "$xfs" 1200M -m reflink=1 || return
+  head -c 256M /dev/urandom > "$src"; mkdir "$xfs/set" "$xfs/out"
+  expect 0 "" split "$src" -s 16M -o "$xfs/set"; sync; used="$(df_kib "$xfs" 3)"
   expect 0 "" join "$xfs/set/src.bin.01_of_16" -o "$xfs/out" --verbose; sync
   check "the joined file is exact" cmp -s "$src" "$xfs/out/src.bin"
-  check "it shares every extent with the set" grep -q "^copied: 268,435,456 bytes as shared extents, 0 bytes" "$work/err"
-  check "and takes no room (df: $(( $(df -Pk "$xfs" | awk 'NR == 2 { print $3 }') - used )) KiB more)" \
-    test $(( $(df -Pk "$xfs" | awk 'NR == 2 { print $3 }') - used )) -lt 2621
+  check "it shares every extent with the set" \
+    grep -q "^copied: 268,435,456 bytes as shared extents, 0 bytes" "$err"
+  check "and takes no room (df: $(( $(df_kib "$xfs" 3) - used )) KiB more)" \
+    test $(( $(df_kib "$xfs" 3) - used )) -lt 2621
   # Three segments not aligned to blocks: the kernel copies what it cannot share.
   expect 0 "" split "$src" -n 3 -o "$xfs/set"
-  "$program" join "$xfs/set/src.bin.1_of_3" -o "$xfs/out" -O stopped.bin </dev/null >"$work/out" 2>"$work/err" & pid=$!
-  for _ in $(seq 2000); do [ -e "$xfs/out/stopped.bin.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.002; done
-  kill -INT "$pid"; wait "$pid"; code=$?
-  if [ "$code" -eq 0 ]; then
-    skip "the join ended before Ctrl-C reached it"
+  start join "$xfs/set/src.bin.1_of_3" -o "$xfs/out" -O stopped.bin; poll 0.002 test -e "$partial"
+  kill -INT "$pid"; await "$pid" "$job"
+  if [ "$code" -eq 0 ]; then skip "the join ended before Ctrl-C reached it"
   else
     verdict 130 "" "Ctrl-C during the join"
-    local partial="$xfs/out/stopped.bin.partial" at
     at="$(cmp "$partial" "$src" 2>/dev/null | sed -n 's/.* byte \([0-9]*\).*/\1/p')"
     check "what it wrote is the source's start (up to byte ${at:-?}), the rest still unwritten" \
-      bash -c '[ -n "$2" ] && [ "$(stat -c %s "$1")" -eq $(( (256 << 20) - 1 )) ] &&
-        cmp -s <(tail -c +"$2" "$1") <(head -c $(( (256 << 20) - $2 )) /dev/zero)' -- "$partial" "$at"
+      bash -c '[ -n "$2" ] && [ "$(stat -c %s "$1")" -eq $(( (256 << 20) - 1 )) ] && cmp -s \
+        <(tail -c +"$2" "$1") <(head -c $(( (256 << 20) - $2 )) /dev/zero)' -- "$partial" "$at"
   fi
   # On a nearly full volume (64 MiB free) the shared join still fits: only
   # what the members cannot share needs room. (Nothing is deleted first: XFS
   # gives the room of deleted files back in the background, a moment later.)
-  local free; free=$(( $(df -Pk "$xfs" | awk 'NR == 2 { print $4 }') * 1024 - (64 << 20) ))
-  fallocate -l "$free" "$xfs/filler"; mkdir "$xfs/full"
+  fallocate -l $(( $(df_kib "$xfs" 4) * 1024 - (64 << 20) )) "$xfs/filler"; mkdir "$xfs/full"
   expect 0 "" join "$xfs/set/src.bin.01_of_16" -o "$xfs/full"
   check "a shared join on a nearly full volume is exact" cmp -s "$src" "$xfs/full/src.bin"
 }
@@ -358,17 +416,13 @@ cow() {
 # Whatever carries a final name after that is whole: the segments of a split
 # and a joined file reported complete, and of a split cut off in the middle,
 # every segment that has its name.
+power_loss() { touch "$xfs/other"; xfs_io -c fsync "$xfs/other"; xfs_io -x -c shutdown "$xfs"; }
+remount() { umount "$xfs" && mount -o loop "$image" "$xfs"; }
+# slice K: the source's K-th 32 MiB.
+slice() { tail -c +$(( ($1 - 1) * (32 << 20) + 1 )) "$src" | head -c $((32 << 20)); }
 crash() {
-  [ "$(id -u)" -eq 0 ] && command -v mkfs.xfs >/dev/null && command -v xfs_io >/dev/null ||
-    { skip "needs root, mkfs.xfs and xfs_io (xfsprogs)"; return; }
-  local xfs="$work/crash" src="$work/crash.bin" k slice
-  image="/dev/shm/morvane-crash-$$.img"; mkdir "$xfs"; truncate -s 1G "$image" # (global: the exit trap removes it)
-  if ! mkfs.xfs -q "$image" 2>/dev/null || ! mount -o loop "$image" "$xfs"; then
-    rm -f "$image"; skip "cannot make and mount an XFS loop device here"; return
-  fi
-  mounts+=("$xfs"); trap 'cleanup; rm -f "$image"' EXIT
-  power_loss() { touch "$xfs/other"; xfs_io -c fsync "$xfs/other"; xfs_io -x -c shutdown "$xfs"; }
-  remount() { umount "$xfs" && mount -o loop "$image" "$xfs"; }
+  local xfs="$work/crash" src="$work/crash.bin" seg="$work/crash/cut/crash.bin" k
+  xfs_volume "$xfs" 1G || return
   head -c 256M /dev/urandom >"$src" # on another file system than the volume
   mkdir "$xfs/out"; expect 0 "" split "$src" -n 4 -o "$xfs/out"; power_loss; remount
   check "after a power loss the four segments reported complete are whole" \
@@ -376,24 +430,24 @@ crash() {
   mkdir "$work/crash-set" "$xfs/joined"; cli split "$src" -n 2 -o "$work/crash-set"
   expect 0 "" join "$work/crash-set/crash.bin.1_of_2" -o "$xfs/joined"; power_loss; remount
   check "and so is a joined file reported complete" cmp -s "$src" "$xfs/joined/crash.bin"
-  # The power fails while segment 3 of 8 is being written.
-  mkdir "$xfs/cut"; "$program" split "$src" -n 8 -o "$xfs/cut" </dev/null >"$work/out" 2>"$work/err" & pid=$!
-  for _ in $(seq 2000); do [ -e "$xfs/cut/crash.bin.3_of_8.partial" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.002; done
-  power_loss; wait "$pid"; code=$?; remount
-  # (On a fast machine the split may end first: then it must have named all.)
-  check "the split cut off by the power loss did not report success, and named what it had finished" \
-    test "$code" -ne 0 -a -e "$xfs/cut/crash.bin.1_of_8" -o "$(ls "$xfs/cut" | grep -c '_of_8$')" -eq 8
+  # The power fails while segment 3 of 8 is being written. (On a fast machine
+  # the split may end first: then it must have named all.)
+  mkdir "$xfs/cut"; start split "$src" -n 8 -o "$xfs/cut"; poll 0.002 test -e "$seg.3_of_8.partial"
+  power_loss; await "$pid" "$job"; remount
+  local lost="the split cut off by the power loss"
+  check "$lost did not report success, and named what it had finished" \
+    test "$code" -ne 0 -a -e "$seg.1_of_8" -o "$(ls "$xfs/cut" | grep -c '_of_8$')" -eq 8
   echo "   (exit code $code; on the volume: $(cd "$xfs/cut" && echo *))"
   for k in 1 2 3 4 5 6 7 8; do
-    slice() { tail -c +$(( (k - 1) * (32 << 20) + 1 )) "$src" | head -c $((32 << 20)); }
-    [ -e "$xfs/cut/crash.bin.${k}_of_8" ] || continue
-    check "segment $k, which has its name, is whole" cmp -s "$xfs/cut/crash.bin.${k}_of_8" <(slice)
+    [ -e "$seg.${k}_of_8" ] || continue
+    check "segment $k, which has its name, is whole" cmp -s "$seg.${k}_of_8" <(slice "$k")
   done
 }
 
+readonly POSIX="links, pipes, Ctrl-C, kernel copies and power loss are the POSIX build's cases"
 case "$section" in
   basic | faults | scale) "$section" ;;
-  safety | cow | crash) [ -z "$wine" ] || { echo "links, pipes, Ctrl-C, kernel copies and power loss are the POSIX build's cases"; exit 2; }; "$section" ;;
+  safety | cow | crash) [ -z "$wine" ] || { echo "$POSIX"; exit 2; }; "$section" ;;
   *) echo "unknown section \"$section\" (basic, faults, scale, safety, cow or crash)"; exit 2 ;;
 esac
 echo "$failures failure(s)"
