@@ -4,6 +4,7 @@
 #   faults  a disk that fills, a directory that vanishes, a member removed, held
 #           or unreadable files: the exact message and exactly what stays on disk
 #   scale   a file over 4 GiB cut in two and joined back; a set of 301 segments
+#   listing sets with their checksum listing, damaged one way at a time
 #   safety  an interrupted split, a source reached through a link or named with
 #           a backslash, a source that is no file: nothing lost, no false set
 #   cow     on an XFS loop device: a join that shares extents, a stopped one,
@@ -444,11 +445,51 @@ crash() {
   done
 }
 
+# Sets with their listing (split --sums), damaged one way at a time: the join
+# names the damaged piece and writes nothing under the output's name; a good
+# set joins with one line more. The listing is sha256sum's own format: it
+# checks with sha256sum -c, and one made by hand with sha256sum is checked.
+readonly MISMATCH="does not match d.bin.sha256: it is damaged or belongs to another file."
+readonly ABSENT="d.bin.sha256 lists d.bin.02_of_3 (line 4), which is not beside the other segments."
+readonly CHECKED="File joining operation complete! All 3 segments match d.bin.sha256."
+readonly LINE_2="line 2 is not a line of one (a hash of 64 hex digits, two spaces, a file name)."
+damage_none() { :; }
+damage_last_short() { truncate -s -1 "$d/d.bin.3_of_3"; }
+damage_middle_byte() { printf X | dd of="$d/d.bin.2_of_3" bs=1 seek=5000 conv=notrunc status=none; }
+damage_other_file() { head -c 100000 /dev/urandom >"$d/d.bin.1_of_3"; }
+damage_absent_line() { sed -i "3a $(printf '%064d' 0)  d.bin.02_of_3" "$d/d.bin.sha256"; }
+damage_malformed() { sed -i '2s/  / /' "$d/d.bin.sha256"; }
+listing() {
+  local d="$work/listed" row message listing
+  for row in none last_short:3 middle_byte:2 other_file:1 absent_line malformed; do
+    rm -rf "$d"; mkdir -p "$d/out"; head -c 300000 /dev/urandom >"$d/d.bin"
+    cli split "$d/d.bin" -n 3 --sums; mv "$d/d.bin" "$d/source"; "damage_${row%:*}"
+    args "$d/d.bin.sha256"; listing="${args[0]}"
+    case $row in
+      none) message="" ;;
+      absent_line) message="$ABSENT" ;;
+      malformed) message="The checksum file: $listing is not a SHA-256 listing: $LINE_2" ;;
+      *) message="Segment ${row#*:} of 3 (d.bin.${row#*:}_of_3) $MISMATCH" ;;
+    esac
+    expect "$([ -z "$message" ] && echo 0 || echo 1)" "$message" join "$d/d.bin.1_of_3" -o "$d/out"
+    if [ -n "$message" ]; then check "and the $row set left no d.bin" test ! -e "$d/out/d.bin"
+    else check "the good set joined with one line more" test "$(tr -d '\r' <"$out")" = "$CHECKED"; fi
+  done
+  rm -rf "$d"; mkdir -p "$d"; head -c 300000 /dev/urandom >"$d/d.bin"
+  cli split "$d/d.bin" -n 3 --sums -o "$d"
+  check "sha256sum -c checks the listing of split --sums" \
+    bash -c 'cd "$1" && tr -d "\r" <d.bin.sha256 | sha256sum -c --quiet --strict -' -- "$d"
+  (cd "$d" && mv d.bin source && sha256sum d.bin.?_of_3 >d.bin.sha256)
+  expect 0 "" join "$d/d.bin.2_of_3"
+  check "and the join checks a listing made with sha256sum by hand" \
+    test "$(tr -d '\r' <"$out")" = "$CHECKED" -a -z "$(cmp "$d/d.bin" "$d/source")"
+}
+
 readonly POSIX="links, pipes, Ctrl-C, kernel copies and power loss are the POSIX build's cases"
 case "$section" in
-  basic | faults | scale) "$section" ;;
+  basic | faults | scale | listing) "$section" ;;
   safety | cow | crash) [ -z "$wine" ] || { echo "$POSIX"; exit 2; }; "$section" ;;
-  *) echo "unknown section \"$section\" (basic, faults, scale, safety, cow or crash)"; exit 2 ;;
+  *) echo "unknown section \"$section\" (basic, faults, scale, listing, safety, cow or crash)"; exit 2 ;;
 esac
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ] || exit 1
