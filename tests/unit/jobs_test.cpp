@@ -251,6 +251,10 @@ TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
         bytes[at] ^= 1;
         WriteFile(Segment(static_cast<std::uint32_t>(k - 1)), bytes);
     };
+    const auto WholeLine = [&] { // the listing's last line, without its line break
+        const Bytes text = ReadFile(listing);
+        return std::string(text.end() - 72, text.end() - 1);
+    };
     const auto editListing = [&](const std::string& from, const std::string& to) {
         Bytes text = ReadFile(listing);
         std::string edited(text.begin(), text.end());
@@ -277,6 +281,9 @@ TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
         { "a malformed listing", [&] { editListing("  x.bin.2_of_3", " x.bin.2_of_3"); },
           "Error:|error|The checksum file:\r\n\r\n    " + listing + "\r\n\r\nis not a SHA-256 listing: line 2 is "
           "not a line of one (a hash of 64 hex digits, two spaces, a file name)." },
+        { "a whole file's line of another split", [&] { editListing(WholeLine(), std::string(64, '0') + "  x.bin"); },
+          "Error:|error|Every segment matches x.bin.sha256, but the joined file does not match its line for the whole "
+          "file: the checksum file is not of one split." },
         { "damaged, and not checked", [&] { flipByte(2, 500); }, "|completion|File joining operation complete!", false },
         // clang-format on
     };
