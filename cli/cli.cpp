@@ -116,30 +116,9 @@ static int JobResult(CliIo& io, const CliOptions& options, const JobProgress& pr
 }
 
 // The first segment of a split into `count` that exists already, or empty.
-// One listing of the output directory, not one query per segment: a plan may
-// have four billion of them. Discovery picks the files of this set; of those,
-// only the names this split writes (the same zero padding) count.
 static std::string FirstExistingSegment(const SplitRequest& request, std::uint32_t count) {
-    const std::string firstPath = ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count);
-    std::vector<std::string> names;
-    platform::listMatching(SegmentPathParts(firstPath).path() + ".*", names);
-    std::vector<UnreadableMember> none;
-    const auto nameOnly = [](const std::string&, std::int64_t& size, std::string&) {
-        size = 0; // only the names matter here
-        return true;
-    };
-    const SegmentSet found = SelectSetMembers(firstPath, names, nameOnly, none);
-    std::string first;
-    std::int64_t lowest = 0;
-    for (const auto& entry : found) {
-        SegmentPathParts member(entry.first);
-        const std::string suffix = member.suffix;
-        const std::int64_t k = member.segmentNumber();
-        if (k < 1 || k > count || (lowest != 0 && k >= lowest)) continue;
-        member.setSegmentSuffix(static_cast<std::uint32_t>(k - 1), count);
-        if (member.suffix == suffix) lowest = k, first = entry.first;
-    }
-    return first;
+    const std::vector<std::uint32_t> existing = ExistingSegments(request, count);
+    return existing.empty() ? "" : ComposeSegmentPath(request.sourcePath, request.outputDir, existing[0] - 1, count);
 }
 
 // The bytes the segments need on the output volume: all of them, less the
@@ -223,6 +202,11 @@ int SplitCommand(const CliOptions& options, CliIo& io) {
     JobProgress progress;
     SplitThreadArgs args { request, plan, control, progress, prompt };
     RunJob(io, control, progress, prompt, [&] { SplitWorker(args); });
+    if (!prompt.refused().empty()) { // a mix of new and old segments is said so
+        const std::string note =
+            SplitStopNote(request, plan, static_cast<std::uint32_t>(SegmentPathParts(prompt.refused()).segmentNumber()));
+        if (!note.empty()) Fail(io, note);
+    }
     const std::uint32_t count = plan.segmentCount();
     return JobResult(io, options, progress, { count, [&](std::uint32_t i) {
                                                  return ComposeSegmentPath(request.sourcePath,

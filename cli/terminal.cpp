@@ -128,6 +128,7 @@ int TerminalPrompt::askOverwrite(const std::string& path) {
         if (first == 'a' || first == 'A') answer = ANSWER_YES_TO_ALL;
     }
     if (answer == ANSWER_NO) {
+        refused_ = path;
         std::lock_guard lock(io_.errMutex);
         std::fprintf(io_.err, "morvane-cli: not overwriting %s; stopped\n", Printable(path).c_str());
         std::fflush(io_.err);

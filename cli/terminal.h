@@ -64,6 +64,8 @@ public:
     // the question is printed, so that a progress line drawn under the same
     // lock never lands on the question's line.
     bool asking() const { return asking_; }
+    // The file the user (or --no-clobber) said not to replace, or empty.
+    const std::string& refused() const { return refused_; }
 
 private:
     std::string readAnswer();
@@ -73,6 +75,7 @@ private:
     CliIo& io_;
     Overwrite mode_;
     std::atomic<bool> asking_ { false }; // read by the thread that draws the progress line
+    std::string refused_;
 };
 
 // "  42.3%  1,000,000 / 2,500,000 bytes  file 2 of 4  00:04 elapsed  00:06 left"

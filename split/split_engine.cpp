@@ -7,6 +7,7 @@
 #include "core/job_step.h"
 #include "core/segment_name.h"
 
+#include <algorithm>
 #include <vector>
 
 const char* const TEXT_OPEN_INPUT_FAILED =
@@ -152,20 +153,53 @@ static bool WriteListing(JobContext& job, const SplitRequest& request, ListingIn
     return WriteSmallFile(job, DirectoryPrefix(request.outputDir) + name + LISTING_SUFFIX, text);
 }
 
+std::vector<std::uint32_t> ExistingSegments(const SplitRequest& request, std::uint32_t count) {
+    const SegmentPathParts first(ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count));
+    const std::string directory = first.drive + first.directory;
+    std::vector<std::string> names;
+    platform::listMatching(first.path() + ".*", names);
+    std::vector<std::uint32_t> existing;
+    for (const std::string& name : names) {
+        const std::int32_t k = SegmentPathParts(directory + name).segmentNumber();
+        if (k < 1 || static_cast<std::uint32_t>(k) > count) continue;
+        const SegmentPathParts ours(ComposeSegmentPath(request.sourcePath, request.outputDir,
+                                                       static_cast<std::uint32_t>(k - 1), count));
+        if (platform::sameName(ours.fileName(), name)) existing.push_back(static_cast<std::uint32_t>(k));
+    }
+    std::sort(existing.begin(), existing.end());
+    return existing;
+}
+
+// "2", "2 to 5": a run of segment numbers.
+static std::string Run(std::uint32_t first, std::uint32_t last) {
+    return first == last ? std::to_string(first) : std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string SplitStopNote(const SplitRequest& request, const SplitPlan& plan, std::uint32_t stoppedAt) {
+    const std::vector<std::uint32_t> existing = ExistingSegments(request, plan.segmentCount());
+    std::string old;
+    std::uint32_t oldCount = 0;
+    for (std::size_t i = 0; i < existing.size(); ++i) {
+        if (existing[i] < stoppedAt) continue;
+        std::size_t j = i;
+        while (j + 1 < existing.size() && existing[j + 1] == existing[j] + 1) ++j;
+        old += (old.empty() ? "" : ", ") + Run(existing[i], existing[j]);
+        oldCount += static_cast<std::uint32_t>(j - i + 1);
+        i = j;
+    }
+    if (stoppedAt <= 1 || old.empty()) return "";
+    return formatted("%s %s %s new; %s of %u %s from an earlier split: joined, they would give back neither file.",
+                     stoppedAt == 2 ? "Segment" : "Segments", Run(1, stoppedAt - 1).c_str(),
+                     stoppedAt == 2 ? "is" : "are", old.c_str(), plan.segmentCount(), oldCount == 1 ? "is" : "are");
+}
+
 // The first segment path of the job that names the source itself (the same
 // file through a link, however written), or empty. Writing it would destroy
 // the source while it is read. Only the names already in the output directory
 // can be the source, so only those are examined.
 static std::string SegmentThatIsSource(const SplitRequest& request, std::uint32_t count) {
-    const SegmentPathParts first(ComposeSegmentPath(request.sourcePath, request.outputDir, 0, count));
-    const std::string directory = first.drive + first.directory;
-    std::vector<std::string> names;
-    platform::listMatching(first.path() + ".*", names);
-    for (const std::string& name : names) {
-        const std::int32_t k = SegmentPathParts(directory + name).segmentNumber();
-        if (k < 1 || static_cast<std::uint32_t>(k) > count) continue;
-        const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir,
-                                                    static_cast<std::uint32_t>(k - 1), count);
+    for (const std::uint32_t k : ExistingSegments(request, count)) {
+        const std::string path = ComposeSegmentPath(request.sourcePath, request.outputDir, k - 1, count);
         if (platform::sameFile(path, request.sourcePath)) return path;
     }
     return "";

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class SplitMode : std::int32_t { FileCount = 0, CustomSize = 1 };
 
@@ -76,6 +77,17 @@ bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& 
 // and the checksum listing when asked for one, once every segment is complete.
 // Shows its own failures and the completion message; leaves on disk what it wrote.
 void SplitWorker(SplitThreadArgs& args);
+
+// The numbers (1-based, ascending) of the segments of a split into `count`
+// that exist already under the names this split gives them. One listing of
+// the output folder, not one query a segment: a plan may have four billion.
+std::vector<std::uint32_t> ExistingSegments(const SplitRequest& request, std::uint32_t count);
+
+// After a split stopped at segment `stoppedAt` (1-based: the user's No at its
+// question), the segments before it being complete: when segments of an
+// earlier split stay beside the new ones, which are new and which old, for
+// the user to see the mix; empty when there is no mix.
+std::string SplitStopNote(const SplitRequest& request, const SplitPlan& plan, std::uint32_t stoppedAt);
 
 // Message texts shared with the pages and the command line.
 extern const char* const TEXT_OPEN_INPUT_FAILED;

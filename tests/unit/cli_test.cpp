@@ -108,6 +108,8 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
     // segment; the answers on standard input, the segments asked about, and
     // the segment at which the split stopped (0: it completed).
     enum Held : char { NONE = '-', OLD_FILE = 'o', NEW = 'n' };
+    const std::string MIX = "morvane-cli: Segment 1 is new; 2 of 3 is from an earlier split: joined, they would "
+                            "give back neither file.\n";
     using Names = std::array<Held, 3>;
     const struct {
         Names before;
@@ -116,11 +118,12 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
         std::vector<int> asked;
         int stoppedAt;
         Names after;
+        std::string note = ""; // a mix of new and old segments, said so
     } overwrites[] = {
         // clang-format off
         { { NONE, NONE, NONE }, "", "", {}, 0, { NEW, NEW, NEW } },
         { { OLD_FILE, NONE, OLD_FILE }, "", "n\n", { 1 }, 1, { OLD_FILE, NONE, OLD_FILE } },
-        { { NONE, OLD_FILE, NONE }, "", "", { 2 }, 2, { NEW, OLD_FILE, NONE } }, // no answer at all: No
+        { { NONE, OLD_FILE, NONE }, "", "", { 2 }, 2, { NEW, OLD_FILE, NONE }, MIX }, // no answer at all: No
         { { OLD_FILE, NONE, OLD_FILE }, "", "y\ny\n", { 1, 3 }, 0, { NEW, NEW, NEW } },
         { { OLD_FILE, OLD_FILE, OLD_FILE }, "", "a\n", { 1 }, 0, { NEW, NEW, NEW } }, // yes to all
         { { OLD_FILE, NONE, OLD_FILE }, "--no-clobber", "y\n", {}, 1, { OLD_FILE, NONE, OLD_FILE } },
@@ -139,7 +142,7 @@ TEST_F(CliTest, SplitInfoJoinSumsAndVerify) {
         // --no-clobber looks at every name before it writes the first.
         const bool noClobber = std::string(r.option) == "--no-clobber";
         if (r.stoppedAt)
-            err += "morvane-cli: not overwriting " + segment(r.stoppedAt) + (noClobber ? "; nothing written\n" : "; stopped\n");
+            err += "morvane-cli: not overwriting " + segment(r.stoppedAt) + (noClobber ? "; nothing written\n" : "; stopped\n") + r.note;
         Texts args = { "split", "@movie.avi", "-o", out, "-s", "100K" };
         if (*r.option) args.push_back(r.option);
         const CliResult split = Cli(args, r.input);
