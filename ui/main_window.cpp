@@ -126,9 +126,17 @@ BOOL OnInitDialog(HWND window, const char* commandLine) {
     return TRUE;
 }
 
-void OnTabChange(HWND window) {
-    const auto index = static_cast<int>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
-    if (index < 0 || index >= PAGE_COUNT) return;
+// The index of the page on show; -1 before the pages exist.
+int currentIndex() {
+    for (int index = 0; index < PAGE_COUNT; ++index)
+        if (state.pages[index] && state.pages[index] == state.currentPage) return index;
+    return -1;
+}
+
+// Shows the page at `index` in place of the current one: the old page hidden
+// and disabled, the new one placed, enabled, shown and given the focus. The
+// tab control's selection is the caller's.
+void ShowPage(HWND window, int index) {
     ShowWindow(state.currentPage, SW_HIDE);
     EnableWindow(state.currentPage, FALSE);
     state.currentPage = state.pages[index];
@@ -136,6 +144,19 @@ void OnTabChange(HWND window) {
     EnableWindow(state.currentPage, TRUE);
     ShowWindow(state.currentPage, SW_SHOW);
     SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : CONTROL_SOURCE_PATH));
+}
+
+void OnTabChange(HWND window) {
+    const auto index = static_cast<int>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
+    if (index < 0 || index >= PAGE_COUNT) return;
+    ShowPage(window, index);
+}
+
+// Selects the tab at `index` and shows its page, as a click on the tab does.
+void SelectPage(HWND window, int index) {
+    if (index < 0 || index >= PAGE_COUNT || index == currentIndex()) return;
+    SendDlgItemMessageA(window, IDC_TABS, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ShowPage(window, index);
 }
 
 void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
@@ -174,6 +195,53 @@ void OnClose() {
     PostQuitMessage(0);
 }
 
+// Ctrl+Tab and Ctrl+PageDown select the next tab, Ctrl+Shift+Tab and
+// Ctrl+PageUp the previous one, round the three, as in any tabbed dialog
+// (without this, Ctrl+Tab would only move the focus like Tab).
+bool SwitchTabByKey(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+    int step = 0;
+    if (message.wParam == VK_TAB)
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    else if (message.wParam == VK_NEXT)
+        step = 1;
+    else if (message.wParam == VK_PRIOR)
+        step = -1;
+    const int current = currentIndex();
+    if (!step || current < 0) return false;
+    SelectPage(window, (current + step + PAGE_COUNT) % PAGE_COUNT);
+    return true;
+}
+
+// Whether `control` is an edit field, multi-line or one-line as asked.
+bool IsEditField(HWND control, bool multiLine) {
+    char name[8] = {};
+    GetClassNameA(control, name, sizeof name);
+    const bool multi = (GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE) != 0;
+    return lstrcmpiA(name, "Edit") == 0 && multi == multiLine;
+}
+
+// Esc in a multi-line field (the source paths, the help text) would have the
+// field post WM_CLOSE to its page, which ends the page and leaves its tab
+// blank. Nothing in this window takes Esc as a command: it goes nowhere.
+bool SwallowEscInMultiLineField(const MSG& message) {
+    return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && IsEditField(message.hwnd, true);
+}
+
+// Enter in a one-line field of a working page (the count, the size, the
+// output directory, the output name) presses the page's Split! or Join!, when
+// it can be pressed. The source fields take Enter themselves.
+bool PressStartByEnter(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN || !IsEditField(message.hwnd, false))
+        return false;
+    HWND page = GetParent(message.hwnd);
+    HWND start = GetDlgItem(page, IDC_START);
+    if (!start || GetParent(page) != window) return false;
+    if (IsWindowEnabled(start))
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), reinterpret_cast<LPARAM>(start));
+    return true;
+}
+
 } // namespace
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -194,6 +262,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;
     default: return FALSE;
     }
+}
+
+bool TranslateMainWindowMessage(HWND window, MSG& message) {
+    if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+    return SwitchTabByKey(window, message) || SwallowEscInMultiLineField(message) ||
+           PressStartByEnter(window, message) || IsDialogMessageA(window, &message);
 }
 
 HWND CreateMainWindow(HINSTANCE instance, const char* commandLine) {
@@ -234,7 +308,7 @@ int RunMorvane(HINSTANCE instance, const char* commandLine) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window, &message)) continue;
+        if (TranslateMainWindowMessage(window, message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -32,6 +32,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // text after the program name; nullptr when that fails.
 HWND CreateMainWindow(HINSTANCE instance, const char* commandLine);
 
+// What the message loop does with each message before it is dispatched: the
+// keys that switch tabs, then the dialog keys (Tab, Enter, Esc, mnemonics).
+// True when the message was taken and must not be dispatched.
+bool TranslateMainWindowMessage(HWND window, MSG& message);
+
 // The whole run of the program: window, icons, component services, common
 // controls, message loop. Gives the exit code: 0 after a normal close, 1 when
 // start-up fails.

@@ -339,6 +339,42 @@ TEST_F(Scenario, TheTaskbarButtonShowsTheTitlesPercentPauseAndAFailureUntilItIsD
     EXPECT_EQ(taskbar.offTitle, std::vector<std::string>());
 }
 
+// Esc in any field keeps its page; Enter in a field of a working page other
+// than the source presses the page's Split! or Join! (here: no source yet, or a
+// split by count); Ctrl+Tab and Ctrl+PageDown, with Shift or PageUp back, walk
+// round the three tabs.
+TEST_F(Scenario, EscKeepsThePageEnterStartsAndCtrlTabOrCtrlPageDownWalkTheTabs) {
+    const std::string NO_SOURCE = "Please enter an input file path.",
+                      NO_SET = "Please enter an input split file path.";
+    const struct {
+        int page, field;
+        std::string enter; // what Enter there leads to; nothing for the sources and the help text
+    } fields[] = {
+        // clang-format off
+        { SPLIT, IDC_SOURCE, "" }, { SPLIT, IDC_OUTPUT_DIR, NO_SOURCE }, { SPLIT, IDC_CUSTOM_SIZE, NO_SOURCE },
+        { SPLIT, IDC_FILE_COUNT, SPLIT_DONE }, { JOIN, IDC_SOURCE, "" }, { JOIN, IDC_OUTPUT_DIR, NO_SET },
+        { JOIN, IDC_OUTPUT_NAME, NO_SET }, { HELP, IDC_TOPIC_TEXT, "" },
+        // clang-format on
+    };
+    for (const auto& f : fields) {
+        w.tab(f.page);
+        if (f.field == IDC_FILE_COUNT) splitInto(file("movie.avi", 3000), "3");
+        w.key(w.item(f.page, f.field), VK_ESCAPE);
+        EXPECT_EQ(w.shown(), std::to_string(f.page) + "/" + std::to_string(f.page)) << f.field;
+        if (f.enter.empty()) continue;
+        auto box = AnswerLater(f.enter == SPLIT_DONE ? "Complete" : "Error:", IDOK);
+        w.key(w.item(f.page, f.field), VK_RETURN);
+        EXPECT_EQ(w.await(box), f.enter) << f.field;
+    }
+    w.tab(SPLIT);
+    std::string walked; // Tab and PageDown (next), Shift+Tab and PageUp (back), all with Ctrl
+    for (char key : std::string("tttTTnnp")) {
+        w.key(GetFocus(), key == 'n' ? VK_NEXT : key == 'p' ? VK_PRIOR : VK_TAB, true, key == 'T');
+        walked += w.shown() + " ";
+    }
+    EXPECT_EQ(walked, "1/1 2/2 0/0 2/2 1/1 2/2 0/0 2/2 ");
+}
+
 TEST_F(Scenario, HelpShowsTheSelectedTopicAndAboutItsPanel) {
     w.tab(HELP);
     HWND about = ChildWith(w.pages[HELP], IDC_EMBLEM), text = w.item(HELP, IDC_TOPIC_TEXT);
