@@ -143,7 +143,7 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
         // which borrows this record.
         RequestStop(state->control);
         if (state->worker) {
-            WaitForSingleObject(state->worker, INFINITE);
+            AwaitWorker(state->worker);
             CloseHandle(state->worker);
         }
         SetWindowLongPtrA(page, GWLP_USERDATA, 0);

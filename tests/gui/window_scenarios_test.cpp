@@ -94,6 +94,8 @@ protected:
         HWND question = nullptr;
         w.click(page, IDC_START);
         EXPECT_TRUE(w.pump([&] { return (question = FindBox(OVERWRITE)) != nullptr; }));
+        // In front of every window: no click on the main window buries it.
+        EXPECT_NE(GetWindowLongA(question, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
         return question;
     }
     // Pauses while the worker asks, then answers Yes: the worker holds before its next block.
@@ -337,6 +339,28 @@ TEST_F(Scenario, TheTaskbarButtonShowsTheTitlesPercentPauseAndAFailureUntilItIsD
     ASSERT_TRUE(idle(JOIN));
     EXPECT_EQ(taskbar.state, TaskbarState::None);
     EXPECT_EQ(taskbar.offTitle, std::vector<std::string>());
+}
+
+// A worker's last box stays above the window, and closing while it is open
+// ends it and the worker within seconds (a box left open would hold the close
+// for ever: after 8 s it is answered here, too late).
+TEST_F(Scenario, AWorkersBoxStaysInFrontAndClosingEndsItWithItsWorker) {
+    splitInto(file("movie.avi", 3000), "3");
+    w.click(SPLIT, IDC_START);
+    HWND done = nullptr;
+    ASSERT_TRUE(w.pump([&] { return (done = FindBox("Complete")) != nullptr; }));
+    EXPECT_NE(GetWindowLongA(done, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    auto exit = AnswerLater("Exit:", IDYES);
+    auto rescue = std::async(std::launch::async, [done] {
+        const bool ended = WaitUntil([done] { return !IsWindowVisible(done); }, 8s);
+        if (!ended) Click(GetDlgItem(done, IDOK));
+        return ended;
+    });
+    const auto closing = Clock::now();
+    PostMessageA(w.main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
+    EXPECT_LT(Clock::now() - closing, 5s);
+    EXPECT_TRUE(rescue.get()); // ended by the close, and the worker waited for
 }
 
 // Esc in any field keeps its page; Enter in a field of a working page other
