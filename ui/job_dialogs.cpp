@@ -73,6 +73,8 @@ int WindowPrompt::showMessage(const std::string& text, const std::string& captio
         answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND | MB_TOPMOST);
     }
     if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 0, 0);
+    // Only Yes is a Yes: Esc, or the box closed otherwise, answers No.
+    if ((flags & MB_TYPEMASK) == MB_YESNO && answer != IDYES) answer = IDNO;
     return answer;
 }
 

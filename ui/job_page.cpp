@@ -122,6 +122,26 @@ bool HandleJobPageCommand(HWND page, int id, int code) {
     }
 }
 
+// The exit question, on the job's own page: the two pages' questions read
+// alike. A Yes leaves the job held until the pages close or the close is
+// refused (OnExitRefused).
+static bool OnConfirmExit(HWND page, JobPageState& state) {
+    const bool running = WorkerRunning(state.worker);
+    if (running) SendMessageA(GetParent(page), MSG_SHOW_PAGE, 0, reinterpret_cast<LPARAM>(page));
+    state.pausedBeforeExit = IsPaused(state.control);
+    const bool mayClose = ConfirmExit(state.control, state.worker);
+    state.heldForExit = running && mayClose;
+    return mayClose;
+}
+
+// The other page said No: a job held for this page's Yes goes on as before
+// the question, paused or not, its button labelled to match.
+static void OnExitRefused(HWND page, JobPageState& state) {
+    if (state.heldForExit && IsPaused(state.control) != state.pausedBeforeExit)
+        TogglePause(page, state.control);
+    state.heldForExit = false;
+}
+
 bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& result) {
     JobPageState* state = jobPageState(page);
     if (!state) return false;
@@ -150,8 +170,9 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
         delete state;
         return false;
     case MSG_CONFIRM_EXIT:
-        *reinterpret_cast<unsigned char*>(wParam) = ConfirmExit(state->control, state->worker) ? 1 : 0;
+        *reinterpret_cast<unsigned char*>(wParam) = OnConfirmExit(page, *state) ? 1 : 0;
         return true;
+    case MSG_EXIT_REFUSED: OnExitRefused(page, *state); return true;
     case WM_TIMER:
         if (!StatusTick(state->worker, page, state->progress, state->control))
             ResetStatusPanel(page, state->isJoinPage);

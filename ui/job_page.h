@@ -23,6 +23,11 @@ struct JobPageState {
     int dpi = 96;            // the page's, taken at initialisation: the gradient's height
     WNDPROC previousSourceProc = nullptr;
     bool isJoinPage = false;
+    // Whether the job is held for an exit question that was answered Yes, and
+    // whether it was paused before that question: the state it goes back to
+    // when the program does not end after all.
+    bool heldForExit = false;
+    bool pausedBeforeExit = false;
     // What Enter and a dropped file in the source field do on this page; the
     // skeleton has already taken the drop and put its path in the field.
     void (*onSourceEnter)(HWND page) = nullptr;

@@ -182,17 +182,33 @@ void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, oldFont);
 }
 
-void OnClose() {
-    unsigned char splitMayClose = 1;
-    unsigned char joinMayClose = 1;
-    SendMessageA(state.pages[SPLIT_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&splitMayClose), 0);
-    SendMessageA(state.pages[JOIN_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&joinMayClose), 0);
-    if (!splitMayClose || !joinMayClose) return;
+// Asks each working page whether the program may end; a page with a running
+// job asks the user, on its own page (both questions read alike). Only when
+// both agree do the pages close; otherwise each job goes on as it was before
+// the question, and the page the user was on is shown again.
+void OnClose(HWND window) {
+    const int shown = currentIndex();
+    bool mayClose = true;
+    for (int index : { SPLIT_PAGE, JOIN_PAGE }) {
+        unsigned char pageMayClose = 1; // both are asked, even after a first No
+        SendMessageA(state.pages[index], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&pageMayClose), 0);
+        mayClose = mayClose && pageMayClose;
+    }
+    if (!mayClose) {
+        for (int index : { SPLIT_PAGE, JOIN_PAGE }) SendMessageA(state.pages[index], MSG_EXIT_REFUSED, 0, 0);
+        SelectPage(window, shown);
+        return;
+    }
     DeleteObject(state.tabFont);
     state.tabFont = nullptr;
     state.taskbar.button.reset(); // before the entry ends the component services
     for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
     PostQuitMessage(0);
+}
+
+void OnShowPage(HWND window, HWND page) {
+    for (int index = 0; index < PAGE_COUNT; ++index)
+        if (state.pages[index] == page) SelectPage(window, index);
 }
 
 // Ctrl+Tab and Ctrl+PageDown select the next tab, Ctrl+Shift+Tab and
@@ -256,7 +272,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOVE:
         if (state.currentPage) placeCurrentPage(window);
         return TRUE;
-    case WM_CLOSE: OnClose(); return TRUE;
+    case WM_CLOSE: OnClose(window); return TRUE;
+    case MSG_SHOW_PAGE: OnShowPage(window, reinterpret_cast<HWND>(lParam)); return TRUE;
     case MSG_TASKBAR_PROGRESS:
     case MSG_TASKBAR_IDLE:
     case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;

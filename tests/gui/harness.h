@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -48,15 +49,24 @@ inline std::string Text(HWND window) {
 inline void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
 
 // From another thread, answers the next box with this caption by pressing
-// `button`, after typing `typed` into item `textId` if given; gives the text
-// that item showed ("" when no box came within 10 s).
+// `button` (IDCANCEL: Esc where there is no Cancel button), after typing
+// `typed` into item `textId` if given; gives the text that item showed ("" when
+// no box came within 10 s), followed by what `observe` says while the box is
+// open, if given.
 inline std::future<std::string> AnswerLater(const std::string& caption, int button, int textId = BOX_TEXT,
-                                            const std::string& typed = "") {
+                                            const std::string& typed = "",
+                                            std::function<std::string()> observe = {}) {
     return std::async(std::launch::async, [=] {
         HWND box = FindBox(caption, 10s);
-        const std::string text = box ? Text(GetDlgItem(box, textId)) : "";
+        const std::string text = box ? Text(GetDlgItem(box, textId)) + (observe ? observe() : "") : "";
         if (box && !typed.empty()) SetDlgItemTextA(box, textId, typed.c_str());
-        if (box) Click(GetDlgItem(box, button)); // hidden once it returns: the next one is another box
+        if (HWND control = box ? GetDlgItem(box, button) : nullptr)
+            Click(control);
+        else if (box && button == IDCANCEL) // no Cancel button: Esc, as the keyboard gives it
+            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        // Gone before the next box is looked for, which may have the same caption.
+        for (const auto end = Clock::now() + 10s; box && IsWindowVisible(box) && Clock::now() < end;)
+            std::this_thread::sleep_for(1ms);
         return text;
     });
 }

@@ -98,6 +98,17 @@ protected:
         EXPECT_NE(GetWindowLongA(question, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
         return question;
     }
+    // A join of two 1 MiB members into joined.bin beside them, which exists:
+    // held while it asks about it. Gives its first member.
+    std::string heldJoin() {
+        const std::string first = file("joined.bin.1_of_2", 1 << 20, 2);
+        file("joined.bin.2_of_2", 1 << 20, 3);
+        file("joined.bin", 1);
+        w.tab(JOIN);
+        w.drop(JOIN, IDC_SOURCE, first); // the output: joined.bin beside the set
+        hold(JOIN, startUntilAsked(JOIN));
+        return first;
+    }
     // Pauses while the worker asks, then answers Yes: the worker holds before its next block.
     void hold(int page, HWND question) {
         w.click(page, IDC_PAUSE);
@@ -286,11 +297,7 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     // A split and a join held at once, each page with its own figures. The
     // join cancelled (Yes) stops and keeps its inputs; the split stays held.
     hold(SPLIT, askedAtSecond());
-    const std::string joined = file("joined.bin", 1), first = file("joined.bin.1_of_2", 1 << 20, 2);
-    file("joined.bin.2_of_2", 1 << 20, 3);
-    w.tab(JOIN);
-    w.drop(JOIN, IDC_SOURCE, first); // the output: joined.bin beside the set, which exists
-    hold(JOIN, startUntilAsked(JOIN));
+    const std::string joined = temp.file("joined.bin"), first = heldJoin();
     EXPECT_TRUE(w.pump([&] { return w.text(JOIN, IDC_STATUS_BYTES) == "0 / 2,097,152 Bytes"; }));
     w.post(JOIN, IDC_CANCEL);
     EXPECT_EQ(w.answer("Confirm Cancel:", IDYES), "Are you sure you want to cancel?");
@@ -300,6 +307,12 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     EXPECT_EQ(FileSize(joined), 1);
     EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX), (2 << 20) - 1);
     EXPECT_EQ(w.text(SPLIT, IDC_STATUS_BYTES) + "|" + w.text(SPLIT, IDC_STATUS_FILE), HELD + "|Paused");
+
+    // Esc at the exit question is no Yes: the window stays, the split held as it was.
+    PostMessageA(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(w.answer("Exit:", IDCANCEL), "Are you sure you want to exit?");
+    EXPECT_FALSE(w.pump([&] { return w.quitCode != -1; }, 1500ms));
+    EXPECT_EQ(w.text(SPLIT, IDC_STATUS_FILE) + "|" + w.text(SPLIT, IDC_PAUSE), "Paused|Resume");
 
     // Closed while the split is held, Yes: it stops there and the loop ends with 0.
     PostMessageA(w.main, WM_CLOSE, 0, 0);
@@ -339,6 +352,39 @@ TEST_F(Scenario, TheTaskbarButtonShowsTheTitlesPercentPauseAndAFailureUntilItIsD
     ASSERT_TRUE(idle(JOIN));
     EXPECT_EQ(taskbar.state, TaskbarState::None);
     EXPECT_EQ(taskbar.offTitle, std::vector<std::string>());
+}
+
+// The exit question names no job: each is asked on its job's page. Yes for
+// one and No for the other, either way round, keeps the window, and both jobs
+// as they were: the split asking about its second file goes on unheld, the
+// join held by the user stays held behind "Resume"; the user's page is back.
+TEST_F(Scenario, ClosingAsksOnEachJobsPageAndARefusedCloseLeavesBothJobsAsTheyWere) {
+    const std::string source = file("movie.avi", 4 << 20);
+    WriteFile(part(source, 1, 2), { 'x' });
+    splitInto(source, "2");
+    heldJoin();
+    w.tab(SPLIT);
+    HWND question = startUntilAsked(SPLIT);
+    w.tab(HELP);
+    const std::string ASKED = "Are you sure you want to exit? shown ";
+    for (const auto& [split, join] : { std::pair { IDYES, IDNO }, std::pair { IDNO, IDYES } }) {
+        auto answers = std::async(std::launch::async, [&, split = split, join = join] {
+            std::string seen;
+            for (int button : { split, join })
+                seen +=
+                    AnswerLater("Exit:", button, BOX_TEXT, "", [&] { return " shown " + w.shown(); }).get() +
+                    "|";
+            return seen;
+        });
+        PostMessageA(w.main, WM_CLOSE, 0, 0);
+        const std::string asked = w.await(answers); // before the window is read: it pumps the close
+        EXPECT_EQ(asked + std::to_string(w.quitCode) + " on " + w.shown() + ": " + w.text(SPLIT, IDC_PAUSE) +
+                      "|" + w.text(JOIN, IDC_PAUSE),
+                  ASKED + "0/0|" + ASKED + "1/1|-1 on 2/2: Pause|Resume");
+    }
+    Click(GetDlgItem(question, IDYES));
+    EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
+    EXPECT_EQ(w.text(JOIN, IDC_STATUS_FILE), "Paused");
 }
 
 // A worker's last box stays above the window, and closing while it is open
