@@ -96,6 +96,9 @@ void ShowInputProblem(HWND page, const std::string& text) {
 void StartJobThread(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const char* failure) {
     JobPageState& state = *jobPageState(page);
     SetJobControls(page, true, state.isJoinPage);
+    // No worker runs: the records are the page's alone. Until the new worker
+    // begins its job they hold none, so the panel shows nothing of the last.
+    BeginJob(state.progress, 0, 0);
     if (state.worker) CloseHandle(state.worker); // only the most recent worker is ever asked about
     state.worker = CreateThread(nullptr, 0, routine, args, 0, nullptr);
     if (!state.worker) {

@@ -32,6 +32,10 @@ bool StatusTick(HANDLE worker, HWND page, JobProgress& progress, JobControl& con
 
 void ShowProgress(JobProgress& progress, HWND page, JobControl& control) {
     const ProgressSnapshot s = ReadSnapshot(progress);
+    // A worker counts its files when it begins its job: every job has one or more.
+    const bool begun = s.totalFiles > 0;
+    EnableWindow(GetDlgItem(page, IDC_CANCEL), begun ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(page, IDC_PAUSE), begun ? TRUE : FALSE);
     if (s.totalBytes == 0) return;
     const auto done = static_cast<std::int64_t>(s.bytesDone);
     const auto total = static_cast<std::int64_t>(s.totalBytes);

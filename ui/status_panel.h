@@ -15,6 +15,8 @@ constexpr int PROGRESS_RANGE = 1000; // the bar counts tenths of a percent
 bool StatusTick(HANDLE worker, HWND page, JobProgress& progress, JobControl& control);
 
 // Fills the panel and the main window's title from a snapshot of the progress.
+// Until the worker has begun its job (it may first refuse it), the panel
+// stays blank and there is nothing to cancel or pause.
 void ShowProgress(JobProgress& progress, HWND page, JobControl& control);
 
 // Returns the page, the panel and the title to idle.

@@ -4,6 +4,7 @@
 // and close, the taskbar button, and the Help page.
 #include "core/job_step.h"
 #include "core/segment_name.h"
+#include "join/join_engine.h"
 #include "tests/gui/harness.h"
 #include "tests/support/test_support.h"
 #include "ui/help_page.h"
@@ -241,6 +242,24 @@ TEST_F(Scenario, ASplitAndItsJoinThroughTheWindowGiveTheFileBack) {
     EXPECT_EQ(start(JOIN, ""), "File joining operation complete!");
     EXPECT_EQ(ReadFile(out + "\\" + name), ReadFile(source));
     EXPECT_EQ(w.text(JOIN, IDC_SOURCE) + w.text(JOIN, IDC_OUTPUT_DIR) + w.text(JOIN, IDC_OUTPUT_NAME), "");
+
+    // The set incomplete: while the refusal is open, a tick or more, the page
+    // shows nothing of the join before (figures, percentage, a job to stop).
+    DeleteFileA(part(source, 1, 12).c_str());
+    w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
+    w.enter(JOIN, IDC_SOURCE);
+    w.click(JOIN, IDC_START);
+    HWND refusal = nullptr;
+    ASSERT_TRUE(w.pump([&] { return (refusal = FindBox("Error:")) != nullptr; }));
+    EXPECT_EQ(Text(GetDlgItem(refusal, BOX_TEXT)).rfind(TEXT_SEGMENTS_MISSING, 0), 0u);
+    w.pump([] { return false; }, 1500ms);
+    std::string panel;
+    for (int id : { IDC_STATUS_FILE, IDC_STATUS_BYTES, IDC_PROGRESS, IDC_ELAPSED, IDC_REMAINING })
+        panel += w.text(JOIN, id) + "|";
+    EXPECT_EQ(panel + Text(w.main) +
+                  (w.enabled(JOIN, IDC_CANCEL) || w.enabled(JOIN, IDC_PAUSE) ? " job" : ""),
+              "|||||Morvane");
+    Click(GetDlgItem(refusal, IDOK));
 }
 
 TEST_F(Scenario, TheOverwriteQuestionAnsweredNoYesOrYesToAll) {
