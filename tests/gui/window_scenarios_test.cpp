@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -130,7 +132,7 @@ TEST_F(Scenario, EachBadInputIsRefusedWithItsMessageAndASegmentAsSourceIsConfirm
     } cases[] = {
         { SIZE, "", out, "1", "Please enter an input file path." },
         { SIZE, temp.file("none"), out, "1", "The specified input file does not exist." },
-        { SIZE, temp.file("folder"), out, "1", "The specified input file does not exist." },
+        { SIZE, temp.file("folder"), out, "1", "The specified input path is a directory, not a file." },
         { SIZE, ten, "", "1", "Please enter an output directory." },
         { SIZE, ten, ten, "1", "The specified output directory does not exist." },
         { COUNT, ten, out, "4294967296", "Please enter a valid number of output files." },
@@ -426,6 +428,41 @@ TEST_F(Scenario, AWorkersBoxStaysInFrontAndClosingEndsItWithItsWorker) {
     EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
     EXPECT_LT(Clock::now() - closing, 5s);
     EXPECT_TRUE(rescue.get()); // ended by the close, and the worker waited for
+}
+
+// Writes `bytes` at `path` (UTF-8) in the extended form, which takes any
+// length: the tests' own file helpers stop at MAX_PATH bytes.
+void WriteLongPath(const std::string& path, const Bytes& bytes) {
+    const std::filesystem::path wide(std::u8string(path.begin(), path.end()));
+    std::ofstream(std::filesystem::path(L"\\\\?\\" + wide.native()), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A source over 300 characters long is measured and split like any other, and
+// the Browse... dialog gives back whole a path of fewer than MAX_PATH
+// characters but more bytes in the program's code page, UTF-8 (Japanese: 3
+// bytes each).
+TEST_F(Scenario, ALongPathIsMeasuredAndSplitAndABrowsedUtf8NameComesBackWhole) {
+    std::string deep = temp.path();
+    for (char folder : { 'd', 'e' }) { // a name's most is 255
+        deep += "\\" + std::string(120, folder);
+        CreateDirectoryW((L"\\\\?\\" + std::wstring(deep.begin(), deep.end())).c_str(), nullptr);
+    }
+    const std::string source = deep + "\\a-source-file.bin";
+    const Bytes bytes = PatternBytes(3000);
+    WriteLongPath(source, bytes);
+    splitInto(source, "3");
+    ASSERT_EQ(w.text(SPLIT, IDC_SOURCE_SIZE) + "|" + w.text(SPLIT, IDC_SIZE_PER_FILE),
+              "File size: 2.93 KB|1000 Bytes / File");
+    EXPECT_EQ(start(SPLIT, "Complete"), SPLIT_DONE);
+    EXPECT_EQ(ReadFile(part(source, 2, 3)), Bytes(&bytes[2000], &bytes[3000]));
+
+    std::string name;
+    for (int i = 0; i < 80; ++i) name += "\xE6\x97\xA5"; // 日: 240 bytes
+    WriteLongPath(temp.file(name), bytes);
+    w.post(SPLIT, IDC_BROWSE_SOURCE);
+    EXPECT_NE(w.answer("Open", IDOK, 1148, temp.file(name)), "(no answer)");
+    EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), temp.file(name));
 }
 
 // Esc in any field keeps its page; Enter in a field of a working page other
