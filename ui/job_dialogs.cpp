@@ -78,7 +78,11 @@ int WindowPrompt::showMessage(const std::string& text, const std::string& captio
     return answer;
 }
 
-int WindowPrompt::askOverwrite(const std::string& path) { return promptOverwrite(path); }
+int WindowPrompt::askOverwrite(const std::string& path) {
+    const int answer = promptOverwrite(path);
+    if (answer == IDNO) refusedPath = path;
+    return answer;
+}
 
 void TogglePause(HWND page, JobControl& control) {
     TogglePause(control,

@@ -25,6 +25,10 @@ public:
     // failure message opens and when it is dismissed, for its taskbar button;
     // nullptr for a prompt that reports no failures.
     HWND taskbarWindow = nullptr;
+    // The file of the last overwrite question answered No: the job stopped
+    // there. Written by the worker; read once it has ended, emptied before
+    // the next job starts.
+    std::string refusedPath;
 
     int showMessage(const std::string& text, const std::string& caption, unsigned flags) override;
     int askOverwrite(const std::string& path) override;

@@ -283,6 +283,8 @@ TEST_F(Scenario, TheOverwriteQuestionAnsweredNoYesOrYesToAll) {
                       done ? Bytes(&bytes[1000 * k], &bytes[1000 * k] + 1000) : (k < 2 ? old : Bytes()))
                 << button << " segment " << k;
         EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), done ? "" : source); // stopped by No: the inputs stay
+        EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME),
+                  done ? "" : "Stopped: movie.avi.1_of_3 was not replaced; nothing was written.");
     }
 }
 
@@ -327,6 +329,9 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     // The old output stays whole; the cancelled one only under its temporary name.
     EXPECT_EQ(FileSize(joined), 1);
     EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX), (2 << 20) - 1);
+    EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "Cancelled: joined.bin.partial keeps what was written.");
+    w.type(JOIN, IDC_OUTPUT_NAME, "other.bin"); // said until the next input
+    EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "");
     EXPECT_EQ(w.text(SPLIT, IDC_STATUS_BYTES) + "|" + w.text(SPLIT, IDC_STATUS_FILE), HELD + "|Paused");
 
     // Esc at the exit question is no Yes: the window stays, the split held as it was.
@@ -463,6 +468,27 @@ TEST_F(Scenario, ALongPathIsMeasuredAndSplitAndABrowsedUtf8NameComesBackWhole) {
     w.post(SPLIT, IDC_BROWSE_SOURCE);
     EXPECT_NE(w.answer("Open", IDOK, 1148, temp.file(name)), "(no answer)");
     EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), temp.file(name));
+}
+
+// A stopped job says in its panel what happened and what stayed on disk:
+// cancelled, the file it was writing under its temporary name (the next free
+// one: an older ".partial" is not this job's); No, the file left as it was.
+TEST_F(Scenario, AStoppedSplitSaysWhatStayedOnDisk) {
+    const std::string source = file("movie.avi", 4 << 20), second = part(source, 1, 2);
+    WriteFile(second, { 'x' });
+    WriteFile(second + PARTIAL_SUFFIX, { 'o', 'l', 'd' });
+    splitInto(source, "2");
+    hold(SPLIT, startUntilAsked(SPLIT));
+    w.post(SPLIT, IDC_CANCEL);
+    w.answer("Confirm Cancel:", IDYES);
+    ASSERT_TRUE(idle(SPLIT));
+    EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME), "Cancelled: movie.avi.2_of_2.partial2 keeps what was written.");
+    DeleteFileA(part(source, 0, 2).c_str());
+    w.click(SPLIT, IDC_START);
+    EXPECT_EQ(w.answer(OVERWRITE, IDNO, IDC_OVERWRITE_TEXT), Question(second));
+    ASSERT_TRUE(idle(SPLIT));
+    EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME),
+              "Stopped: movie.avi.2_of_2 was not replaced; the segments before it are complete.");
 }
 
 // Esc in any field keeps its page; Enter in a field of a working page other
