@@ -11,8 +11,8 @@ const char* const TEXT_SOURCE_IS_SEGMENT =
 
 std::string CheckSplitInput(const SplitInput& input, SplitRequest& request) {
     if (input.sourcePath.empty()) return "Please enter an input file path.";
-    if (!platform::pathExists(input.sourcePath) || platform::isDirectory(input.sourcePath))
-        return "The specified input file does not exist.";
+    if (!platform::pathExists(input.sourcePath)) return "The specified input file does not exist.";
+    if (platform::isDirectory(input.sourcePath)) return "The specified input path is a directory, not a file.";
     std::string problem = OutputDirProblem(input.outputDir);
     if (!problem.empty()) return problem;
     request.sourcePath = input.sourcePath;

@@ -104,8 +104,7 @@ int main(int argc, char** argv) {
     const bool splitOnly = argc > 3 && std::string(argv[3]) == "split";
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string program =
-        (std::filesystem::path(self).parent_path() / "morvane.exe").string();
+    const std::string program = (std::filesystem::path(self).parent_path() / "morvane.exe").string();
 
     const std::string source = work + "\\holiday-video.mp4";
     const std::string parts = work + "\\parts";
@@ -164,6 +163,8 @@ int main(int argc, char** argv) {
         gui::Click(GetDlgItem(confirm, IDYES));
     if (HWND done = gui::FindBox("", 1s, process.dwProcessId)) gui::Click(GetDlgItem(done, IDOK));
     WaitUntilIdle(join);
+    Settle();
+    Capture(window, output + "\\join-cancelled.bmp"); // the panel says what stayed on disk
 
     // The Join page with a name beyond any legacy code page (the program runs
     // with UTF-8 as its code page).

@@ -13,12 +13,20 @@
 #include <uxtheme.h>
 
 #include <cmath>
+#include <string>
 
 HFONT createTahomaFont(HWND window, int points, int weight) {
     const int height = -MulDiv(points, windowDpi(window), 72);
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
 }
+
+// The longest path the system takes, in UTF-16 units, and in bytes of the
+// 8-bit code page: UTF-8 (the programs' code page) takes up to 3 bytes for
+// each unit, so MAX_PATH bytes would hold only some 86 characters of a
+// Japanese name.
+constexpr DWORD LONGEST_PATH_UNITS = 32768;
+constexpr DWORD LONGEST_PATH_BYTES = 3 * LONGEST_PATH_UNITS;
 
 bool browseForOutputDirectory(HWND page) {
     BROWSEINFOA info {};
@@ -28,24 +36,33 @@ bool browseForOutputDirectory(HWND page) {
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
     if (!item) return false;
-    char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(item, path)) path[0] = '\0';
-    SetDlgItemTextA(page, IDC_OUTPUT_DIR, path);
+    // The 8-bit call would write the path into MAX_PATH bytes: the wide one
+    // gives it whole, then it is converted as the 8-bit calls convert.
+    std::wstring wide(LONGEST_PATH_UNITS, L'\0');
+    std::string path;
+    if (SHGetPathFromIDListEx(item, &wide[0], LONGEST_PATH_UNITS, GPFIDL_DEFAULT)) {
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (bytes > 0) {
+            path.resize(static_cast<std::size_t>(bytes));
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &path[0], bytes, nullptr, nullptr);
+        }
+    }
+    SetDlgItemTextA(page, IDC_OUTPUT_DIR, path.c_str());
     CoTaskMemFree(item);
     return true;
 }
 
 bool browseForSourceFile(HWND page) {
-    char file[MAX_PATH] = {};
+    std::string file(LONGEST_PATH_BYTES, '\0');
     OPENFILENAMEA dialog {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = page;
     dialog.lpstrFilter = "All Files (*.*)\0*.*\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFile = &file[0];
+    dialog.nMaxFile = LONGEST_PATH_BYTES;
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&dialog)) return false;
-    SetDlgItemTextA(page, IDC_SOURCE, file);
+    SetDlgItemTextA(page, IDC_SOURCE, file.c_str());
     return true;
 }
 

@@ -9,6 +9,35 @@
 static_assert(ANSWER_OK == IDOK && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
 static_assert(ANSWER_YES_TO_ALL == IDC_YES_TO_ALL);
 
+namespace {
+
+// While it lives, the boxes and dialogs that the calling thread opens go in
+// front of every window and stay there: with no owner, a box would otherwise
+// be buried by a click on the main window, and its job would seem to hang
+// with it. (MB_TOPMOST asks the same of a message box, but not every system
+// honours it, and the overwrite question is no message box.)
+class InFront {
+public:
+    InFront() : hook_(SetWindowsHookExA(WH_CALLWNDPROCRET, Raise, nullptr, GetCurrentThreadId())) {}
+    ~InFront() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+    }
+    InFront(const InFront&) = delete;
+    InFront& operator=(const InFront&) = delete;
+
+private:
+    static LRESULT CALLBACK Raise(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG &&
+            !(GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD))
+            SetWindowPos(call->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
+} // namespace
+
 static INT_PTR CALLBACK OverwriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -25,6 +54,7 @@ static INT_PTR CALLBACK OverwriteDialogProc(HWND dialog, UINT message, WPARAM wP
 }
 
 int promptOverwrite(const std::string& path) {
+    const InFront inFront;
     const INT_PTR answer =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OVERWRITE), nullptr,
                         OverwriteDialogProc, reinterpret_cast<LPARAM>(path.c_str()));
@@ -45,12 +75,23 @@ static UINT BoxStyle(const Message& message) {
 int WindowPrompt::show(const Message& message) {
     const bool failure = taskbarWindow && message.kind == MessageKind::Error;
     if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 1, 0);
-    const int answer = MessageBoxA(nullptr, message.text.c_str(), message.caption.c_str(), BoxStyle(message));
+    int answer = 0;
+    {
+        const InFront inFront;
+        answer = MessageBoxA(nullptr, message.text.c_str(), message.caption.c_str(),
+                             BoxStyle(message) | MB_SETFOREGROUND | MB_TOPMOST);
+    }
     if (failure) PostMessageA(taskbarWindow, MSG_TASKBAR_FAILURE, 0, 0);
+    // Only Yes is a Yes: Esc, or the box closed otherwise, answers No.
+    if (message.kind == MessageKind::Question && answer != IDYES) answer = IDNO;
     return answer;
 }
 
-int WindowPrompt::askOverwrite(const std::string& path) { return promptOverwrite(path); }
+int WindowPrompt::askOverwrite(const std::string& path) {
+    const int answer = promptOverwrite(path);
+    if (answer == IDNO) refusedPath = path;
+    return answer;
+}
 
 void TogglePause(HWND page, JobControl& control) {
     TogglePause(control,
@@ -69,10 +110,41 @@ bool ConfirmExit(JobControl& control, HANDLE worker) {
     return ConfirmExit(control, WorkerRunning(worker), prompt);
 }
 
+// Answers a box or dialog that a worker has open with its negative answer
+// where it has one (No, Cancel: nothing is replaced that was not agreed to),
+// else OK.
+static BOOL CALLBACK EndWorkerBox(HWND window, LPARAM) {
+    char name[8] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    for (int id : { IDNO, IDCANCEL, IDOK })
+        if (HWND button = GetDlgItem(window, id)) {
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+            break;
+        }
+    return TRUE;
+}
+
+void AwaitWorker(HANDLE worker) {
+    constexpr DWORD BOX_CHECK_MS = 100;
+    const DWORD thread = GetThreadId(worker);
+    for (;;) {
+        // Messages that other threads send to this one are handled meanwhile:
+        // a worker's box may send to the window while it opens or closes.
+        const DWORD wait = MsgWaitForMultipleObjects(1, &worker, FALSE, BOX_CHECK_MS, QS_SENDMESSAGE);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) return;
+        MSG message;
+        if (wait == WAIT_OBJECT_0 + 1)
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        else if (thread)
+            EnumThreadWindows(thread, EndWorkerBox, 0);
+    }
+}
+
 void StopWorker(HWND page, JobControl& control, HANDLE& worker) {
     KillTimer(page, STATUS_TIMER_ID);
     RequestStop(control);
-    if (WorkerRunning(worker)) WaitForSingleObject(worker, INFINITE);
+    if (WorkerRunning(worker)) AwaitWorker(worker);
     if (worker) CloseHandle(worker);
     worker = nullptr;
     EndDialog(page, 0);

@@ -14,8 +14,8 @@
 constexpr UINT_PTR STATUS_TIMER_ID = 109;
 constexpr UINT STATUS_TIMER_INTERVAL_MS = 1000;
 
-// Shows dialog IDD_OVERWRITE modally with no owner and gives IDYES (6), IDC_YES_TO_ALL ("Yes To
-// All") or IDNO (7; also Esc). When the dialog cannot be created at all the
+// Shows dialog IDD_OVERWRITE modally with no owner, in front of every window, and gives IDYES (6),
+// IDC_YES_TO_ALL ("Yes To All") or IDNO (7; also Esc). When the dialog cannot be created at all the
 // answer is IDNO: nothing is replaced that the user was not asked about.
 int promptOverwrite(const std::string& path);
 
@@ -25,6 +25,10 @@ public:
     // failure message opens and when it is dismissed, for its taskbar button;
     // nullptr for a prompt that reports no failures.
     HWND taskbarWindow = nullptr;
+    // The file of the last overwrite question answered No: the job stopped
+    // there. Written by the worker; read once it has ended, emptied before
+    // the next job starts.
+    std::string refusedPath;
 
     // An error: a task-modal box with OK (and the taskbar's error state while
     // it is open); a completion: a box with OK; a question: Yes and No.
@@ -41,9 +45,15 @@ void TogglePause(HWND page, JobControl& control);
 void ConfirmCancel(JobControl& control);
 // Asks "Are you sure you want to exit?" while `worker` still runs.
 bool ConfirmExit(JobControl& control, HANDLE worker);
-// The page's closing: stops the status timer, stops the job, waits for the worker,
-// closes its handle (and sets it to nullptr) and ends the page's dialog.
+// The page's closing: stops the status timer, stops the job, waits for the worker
+// (AwaitWorker), closes its handle (and sets it to nullptr) and ends the page's dialog.
 void StopWorker(HWND page, JobControl& control, HANDLE& worker);
+
+// Waits until the worker ends, once its job has been told to stop. A worker
+// that waits in a box of its own (its last message, a failure, a question)
+// would never end: every tenth of a second such a box is answered, No where it
+// can be, so the wait ends within moments of the job's next block.
+void AwaitWorker(HANDLE worker);
 
 // Whether the worker behind `worker` has not ended yet (a wait of 0 times out).
 bool WorkerRunning(HANDLE worker);

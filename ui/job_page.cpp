@@ -2,6 +2,8 @@
 #include "ui/job_page.h"
 
 #include "core/display_format.h"
+#include "core/format_text.h"
+#include "core/job_step.h"
 #include "core/segment_name.h"
 #include "platform/platform.h"
 #include "res/resource.h"
@@ -13,6 +15,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 JobPageState* jobPageState(HWND page) {
     return reinterpret_cast<JobPageState*>(GetWindowLongPtrA(page, GWLP_USERDATA));
@@ -47,6 +50,7 @@ static LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam,
         if (wParam == VK_RETURN) return 0;
         break;
     case WM_DROPFILES: {
+        ShowOutcome(page, ""); // an input, though the field sends no EN_UPDATE for it
         std::string path;
         if (TakeSingleDroppedPath(reinterpret_cast<HDROP>(wParam), path)) {
             SetWindowTextA(field, path.c_str());
@@ -96,6 +100,11 @@ void ShowInputProblem(HWND page, const std::string& text) {
 void StartJobThread(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const char* failure) {
     JobPageState& state = *jobPageState(page);
     SetJobControls(page, true, state.isJoinPage);
+    // No worker runs: the records are the page's alone. Until the new worker
+    // begins its job they hold none, so the panel shows nothing of the last.
+    BeginJob(state.progress, 0, 0);
+    state.prompt.refusedPath.clear();
+    GetSystemTimeAsFileTime(&state.jobStarted);
     if (state.worker) CloseHandle(state.worker); // only the most recent worker is ever asked about
     state.worker = CreateThread(nullptr, 0, routine, args, 0, nullptr);
     if (!state.worker) {
@@ -122,6 +131,82 @@ bool HandleJobPageCommand(HWND page, int id, int code) {
     }
 }
 
+// The file part of a path, as the shell finds it.
+static std::string FileNameOf(const std::string& path) { return PathFindFileNameA(path.c_str()); }
+
+// The temporary file beside `finalPath` ("NAME.partial", "NAME.partial2", ...)
+// written last, if that was after `since` (less a second: file times may come
+// from a coarser clock): the one the job wrote. An older one is an earlier
+// job's, still there because nothing is ever deleted. "" when none is found.
+static std::string PartialWrittenSince(const std::string& finalPath, const FILETIME& since) {
+    constexpr ULONGLONG TICKS_PER_SECOND = 10000000; // FILETIME counts 100 ns
+    const ULONGLONG earliest =
+        (ULONGLONG { since.dwHighDateTime } << 32 | since.dwLowDateTime) - TICKS_PER_SECOND;
+    const std::string partial = FileNameOf(finalPath) + PARTIAL_SUFFIX;
+    std::string newest;
+    ULONGLONG newestTime = earliest;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((finalPath + PARTIAL_SUFFIX + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return "";
+    do {
+        const std::string name = found.cFileName;
+        const bool ours = name.compare(0, partial.size(), partial) == 0 &&
+                          name.find_first_not_of("0123456789", partial.size()) == std::string::npos;
+        const ULONGLONG written =
+            ULONGLONG { found.ftLastWriteTime.dwHighDateTime } << 32 | found.ftLastWriteTime.dwLowDateTime;
+        if (ours && written >= newestTime) {
+            newest = name;
+            newestTime = written;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return newest;
+}
+
+// The one line a job that stopped early leaves in its panel: what stopped it
+// and what it left on disk. "" after a failure, whose message has said so.
+static std::string StoppedJobLine(HWND page, JobPageState& state) {
+    const std::string& refused = state.prompt.refusedPath;
+    if (!refused.empty()) {
+        const SegmentPathParts parts(refused);
+        const bool earlierDone = !state.isJoinPage && parts.segmentNumber() > 1;
+        return formatted("Stopped: %s was not replaced; %s.", FileNameOf(refused).c_str(),
+                         earlierDone ? "the segments before it are complete" : "nothing was written");
+    }
+    if (!CancelRequested(state.control)) return "";
+    const std::string partial = PartialWrittenSince(
+        state.outputPath(page, ReadSnapshot(state.progress).currentFile), state.jobStarted);
+    return partial.empty() ? "Cancelled."
+                           : formatted("Cancelled: %s keeps what was written.", partial.c_str());
+}
+
+static void OnStatusTimer(HWND page, JobPageState& state) {
+    const JobTick tick = StatusTick(state.worker, page, state.progress, state.control);
+    if (tick == JobTick::Running) return;
+    ResetStatusPanel(page, state.isJoinPage);
+    if (tick == JobTick::Stopped) ShowOutcome(page, StoppedJobLine(page, state));
+}
+
+// The exit question, on the job's own page: the two pages' questions read
+// alike. A Yes leaves the job held until the pages close or the close is
+// refused (OnExitRefused).
+static bool OnConfirmExit(HWND page, JobPageState& state) {
+    const bool running = WorkerRunning(state.worker);
+    if (running) SendMessageA(GetParent(page), MSG_SHOW_PAGE, 0, reinterpret_cast<LPARAM>(page));
+    state.pausedBeforeExit = IsPaused(state.control);
+    const bool mayClose = ConfirmExit(state.control, state.worker);
+    state.heldForExit = running && mayClose;
+    return mayClose;
+}
+
+// The other page said No: a job held for this page's Yes goes on as before
+// the question, paused or not, its button labelled to match.
+static void OnExitRefused(HWND page, JobPageState& state) {
+    if (state.heldForExit && IsPaused(state.control) != state.pausedBeforeExit)
+        TogglePause(page, state.control);
+    state.heldForExit = false;
+}
+
 bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& result) {
     JobPageState* state = jobPageState(page);
     if (!state) return false;
@@ -143,19 +228,17 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
         // which borrows this record.
         RequestStop(state->control);
         if (state->worker) {
-            WaitForSingleObject(state->worker, INFINITE);
+            AwaitWorker(state->worker);
             CloseHandle(state->worker);
         }
         SetWindowLongPtrA(page, GWLP_USERDATA, 0);
         delete state;
         return false;
     case MSG_CONFIRM_EXIT:
-        *reinterpret_cast<unsigned char*>(wParam) = ConfirmExit(state->control, state->worker) ? 1 : 0;
+        *reinterpret_cast<unsigned char*>(wParam) = OnConfirmExit(page, *state) ? 1 : 0;
         return true;
-    case WM_TIMER:
-        if (!StatusTick(state->worker, page, state->progress, state->control))
-            ResetStatusPanel(page, state->isJoinPage);
-        return true;
+    case MSG_EXIT_REFUSED: OnExitRefused(page, *state); return true;
+    case WM_TIMER: OnStatusTimer(page, *state); return true;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
@@ -166,12 +249,21 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
     }
 }
 
+// Whether a command says the user changed an input or pressed a button: a
+// text edited, a button clicked, an entry chosen.
+static bool IsInput(int code) {
+    return code == EN_UPDATE || code == BN_CLICKED || code == CBN_SELCHANGE || code == CBN_EDITUPDATE;
+}
+
 INT_PTR JobPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam, void (*init)(HWND, const char*),
                     BOOL (*onCommand)(HWND, int id, int code)) {
     INT_PTR result = FALSE;
     switch (message) {
     case WM_INITDIALOG: init(page, reinterpret_cast<const char*>(lParam)); return TRUE;
-    case WM_COMMAND: return jobPageState(page) ? onCommand(page, LOWORD(wParam), HIWORD(wParam)) : FALSE;
+    case WM_COMMAND:
+        if (!jobPageState(page)) return FALSE;
+        if (IsInput(HIWORD(wParam))) ShowOutcome(page, ""); // the last job's line stays until then
+        return onCommand(page, LOWORD(wParam), HIWORD(wParam));
     default: return HandleJobPageMessage(page, message, wParam, result) ? result : FALSE;
     }
 }

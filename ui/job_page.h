@@ -23,10 +23,18 @@ struct JobPageState {
     int dpi = 96;            // the page's, taken at initialisation: the gradient's height
     WNDPROC previousSourceProc = nullptr;
     bool isJoinPage = false;
+    // Whether the job is held for an exit question that was answered Yes, and
+    // whether it was paused before that question: the state it goes back to
+    // when the program does not end after all.
+    bool heldForExit = false;
+    bool pausedBeforeExit = false;
+    FILETIME jobStarted {}; // when the last job was started (system time)
     // What Enter and a dropped file in the source field do on this page; the
     // skeleton has already taken the drop and put its path in the field.
     void (*onSourceEnter)(HWND page) = nullptr;
     void (*onSourceDropped)(HWND page, const std::string& path) = nullptr;
+    // The final path of the file the job writes as its file `index` (0-based).
+    std::string (*outputPath)(HWND page, std::uint32_t index) = nullptr;
 };
 
 // The page's record, or nullptr before WM_INITDIALOG and after WM_NCDESTROY.

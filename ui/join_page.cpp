@@ -40,8 +40,9 @@ static void RefreshJoinSummary(HWND page) {
     const SegmentSet set = DiscoverSegments(path);
     const std::int64_t total = SetTotal(set);
     if (total == 0) return;
-    SetDlgItemTextA(page, IDC_SUMMARY,
-                    FormatSetSummary(static_cast<std::uint32_t>(set.size()), static_cast<std::uint64_t>(total)).c_str());
+    SetDlgItemTextA(
+        page, IDC_SUMMARY,
+        FormatSetSummary(static_cast<std::uint32_t>(set.size()), static_cast<std::uint64_t>(total)).c_str());
 }
 
 // The three ways of filling the source differ: a drop fills the output
@@ -51,7 +52,8 @@ static void OnSourceEnter(HWND page) {
     FillOutputDirFromSource(page);
     ShowFreeSpace(page);
     const SegmentPathParts parts(itemText(page, IDC_SOURCE));
-    if (!parts.extension.empty()) SetDlgItemTextA(page, IDC_OUTPUT_NAME, (parts.name + parts.extension).c_str());
+    if (!parts.extension.empty())
+        SetDlgItemTextA(page, IDC_OUTPUT_NAME, (parts.name + parts.extension).c_str());
 }
 
 static void OnSourceDropped(HWND page, const std::string& path) {
@@ -59,6 +61,10 @@ static void OnSourceDropped(HWND page, const std::string& path) {
     FillOutputDirFromSource(page);
     ShowFreeSpace(page);
     SetDlgItemTextA(page, IDC_OUTPUT_NAME, SourceNameOf(path).c_str());
+}
+
+static std::string OutputPath(HWND page, std::uint32_t) {
+    return JoinOutputPath(pageState<JoinPageState>(page).request);
 }
 
 static DWORD WINAPI JoinWorkerThread(LPVOID parameter) {
@@ -96,6 +102,7 @@ static void InitJoinPage(HWND page, const char* initialPath) {
     state->isJoinPage = true;
     state->onSourceEnter = OnSourceEnter;
     state->onSourceDropped = OnSourceDropped;
+    state->outputPath = OutputPath;
     InitJobPage(page, state);
     if (initialPath) {
         SetDlgItemTextA(page, IDC_SOURCE, initialPath);

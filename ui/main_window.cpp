@@ -126,9 +126,17 @@ BOOL OnInitDialog(HWND window, const char* commandLine) {
     return TRUE;
 }
 
-void OnTabChange(HWND window) {
-    const auto index = static_cast<int>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
-    if (index < 0 || index >= PAGE_COUNT) return;
+// The index of the page on show; -1 before the pages exist.
+int currentIndex() {
+    for (int index = 0; index < PAGE_COUNT; ++index)
+        if (state.pages[index] && state.pages[index] == state.currentPage) return index;
+    return -1;
+}
+
+// Shows the page at `index` in place of the current one: the old page hidden
+// and disabled, the new one placed, enabled, shown and given the focus. The
+// tab control's selection is the caller's.
+void ShowPage(HWND window, int index) {
     ShowWindow(state.currentPage, SW_HIDE);
     EnableWindow(state.currentPage, FALSE);
     state.currentPage = state.pages[index];
@@ -136,6 +144,19 @@ void OnTabChange(HWND window) {
     EnableWindow(state.currentPage, TRUE);
     ShowWindow(state.currentPage, SW_SHOW);
     SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : CONTROL_SOURCE_PATH));
+}
+
+void OnTabChange(HWND window) {
+    const auto index = static_cast<int>(SendDlgItemMessageA(window, IDC_TABS, TCM_GETCURSEL, 0, 0));
+    if (index < 0 || index >= PAGE_COUNT) return;
+    ShowPage(window, index);
+}
+
+// Selects the tab at `index` and shows its page, as a click on the tab does.
+void SelectPage(HWND window, int index) {
+    if (index < 0 || index >= PAGE_COUNT || index == currentIndex()) return;
+    SendDlgItemMessageA(window, IDC_TABS, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ShowPage(window, index);
 }
 
 void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
@@ -161,17 +182,80 @@ void OnDrawItem(HWND window, const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, oldFont);
 }
 
-void OnClose() {
-    unsigned char splitMayClose = 1;
-    unsigned char joinMayClose = 1;
-    SendMessageA(state.pages[SPLIT_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&splitMayClose), 0);
-    SendMessageA(state.pages[JOIN_PAGE], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&joinMayClose), 0);
-    if (!splitMayClose || !joinMayClose) return;
+// Asks each working page whether the program may end; a page with a running
+// job asks the user, on its own page (both questions read alike). Only when
+// both agree do the pages close; otherwise each job goes on as it was before
+// the question, and the page the user was on is shown again.
+void OnClose(HWND window) {
+    const int shown = currentIndex();
+    bool mayClose = true;
+    for (int index : { SPLIT_PAGE, JOIN_PAGE }) {
+        unsigned char pageMayClose = 1; // both are asked, even after a first No
+        SendMessageA(state.pages[index], MSG_CONFIRM_EXIT, reinterpret_cast<WPARAM>(&pageMayClose), 0);
+        mayClose = mayClose && pageMayClose;
+    }
+    if (!mayClose) {
+        for (int index : { SPLIT_PAGE, JOIN_PAGE }) SendMessageA(state.pages[index], MSG_EXIT_REFUSED, 0, 0);
+        SelectPage(window, shown);
+        return;
+    }
     DeleteObject(state.tabFont);
     state.tabFont = nullptr;
     state.taskbar.button.reset(); // before the entry ends the component services
     for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
     PostQuitMessage(0);
+}
+
+void OnShowPage(HWND window, HWND page) {
+    for (int index = 0; index < PAGE_COUNT; ++index)
+        if (state.pages[index] == page) SelectPage(window, index);
+}
+
+// Ctrl+Tab and Ctrl+PageDown select the next tab, Ctrl+Shift+Tab and
+// Ctrl+PageUp the previous one, round the three, as in any tabbed dialog
+// (without this, Ctrl+Tab would only move the focus like Tab).
+bool SwitchTabByKey(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+    int step = 0;
+    if (message.wParam == VK_TAB)
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    else if (message.wParam == VK_NEXT)
+        step = 1;
+    else if (message.wParam == VK_PRIOR)
+        step = -1;
+    const int current = currentIndex();
+    if (!step || current < 0) return false;
+    SelectPage(window, (current + step + PAGE_COUNT) % PAGE_COUNT);
+    return true;
+}
+
+// Whether `control` is an edit field, multi-line or one-line as asked.
+bool IsEditField(HWND control, bool multiLine) {
+    char name[8] = {};
+    GetClassNameA(control, name, sizeof name);
+    const bool multi = (GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE) != 0;
+    return lstrcmpiA(name, "Edit") == 0 && multi == multiLine;
+}
+
+// Esc in a multi-line field (the source paths, the help text) would have the
+// field post WM_CLOSE to its page, which ends the page and leaves its tab
+// blank. Nothing in this window takes Esc as a command: it goes nowhere.
+bool SwallowEscInMultiLineField(const MSG& message) {
+    return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && IsEditField(message.hwnd, true);
+}
+
+// Enter in a one-line field of a working page (the count, the size, the
+// output directory, the output name) presses the page's Split! or Join!, when
+// it can be pressed. The source fields take Enter themselves.
+bool PressStartByEnter(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN || !IsEditField(message.hwnd, false))
+        return false;
+    HWND page = GetParent(message.hwnd);
+    HWND start = GetDlgItem(page, IDC_START);
+    if (!start || GetParent(page) != window) return false;
+    if (IsWindowEnabled(start))
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), reinterpret_cast<LPARAM>(start));
+    return true;
 }
 
 } // namespace
@@ -188,12 +272,19 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOVE:
         if (state.currentPage) placeCurrentPage(window);
         return TRUE;
-    case WM_CLOSE: OnClose(); return TRUE;
+    case WM_CLOSE: OnClose(window); return TRUE;
+    case MSG_SHOW_PAGE: OnShowPage(window, reinterpret_cast<HWND>(lParam)); return TRUE;
     case MSG_TASKBAR_PROGRESS:
     case MSG_TASKBAR_IDLE:
     case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;
     default: return FALSE;
     }
+}
+
+bool TranslateMainWindowMessage(HWND window, MSG& message) {
+    if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+    return SwitchTabByKey(window, message) || SwallowEscInMultiLineField(message) ||
+           PressStartByEnter(window, message) || IsDialogMessageA(window, &message);
 }
 
 HWND CreateMainWindow(HINSTANCE instance, const char* commandLine) {
@@ -234,7 +325,7 @@ int RunMorvane(HINSTANCE instance, const char* commandLine) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window, &message)) continue;
+        if (TranslateMainWindowMessage(window, message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

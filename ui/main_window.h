@@ -13,8 +13,15 @@ extern const HBRUSH whiteBrush;
 extern const HBRUSH greyBrush;
 
 // The main window's question to a working page: may the program end? wParam
-// points at one byte, 1 on sending; the page sets it to 0 to keep running.
+// points at one byte, 1 on sending; the page sets it to 0 to keep running. A
+// page that holds its job while it asks keeps it held until the pages close
+// or MSG_EXIT_REFUSED comes.
 constexpr UINT MSG_CONFIRM_EXIT = WM_APP + 1;
+// To each working page when the program does not end after all (a page said
+// No): a job held for the exit question goes on as it was before it.
+constexpr UINT MSG_EXIT_REFUSED = WM_APP + 6;
+// From a page to the main window: select my tab and show me (lParam: the page).
+constexpr UINT MSG_SHOW_PAGE = WM_APP + 7;
 
 enum PageIndex { SPLIT_PAGE = 0, JOIN_PAGE = 1, HELP_PAGE = 2, PAGE_COUNT = 3 };
 
@@ -31,6 +38,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Creates the main window (and its pages) from dialog IDD_MAIN with the command-line
 // text after the program name; nullptr when that fails.
 HWND CreateMainWindow(HINSTANCE instance, const char* commandLine);
+
+// What the message loop does with each message before it is dispatched: the
+// keys that switch tabs, then the dialog keys (Tab, Enter, Esc, mnemonics).
+// True when the message was taken and must not be dispatched.
+bool TranslateMainWindowMessage(HWND window, MSG& message);
 
 // The whole run of the program: window, icons, component services, common
 // controls, message loop. Gives the exit code: 0 after a normal close, 1 when

@@ -151,6 +151,12 @@ static SplitInput ReadSplitInput(HWND page) {
     return input;
 }
 
+static std::string SegmentPath(HWND page, std::uint32_t index) {
+    const SplitPageState& state = stateOf(page);
+    return ComposeSegmentPath(state.request.sourcePath, state.request.outputDir, index,
+                              state.plan.segmentCount());
+}
+
 static DWORD WINAPI SplitWorkerThread(LPVOID parameter) {
     SplitWorker(*static_cast<SplitThreadArgs*>(parameter));
     return 0;
@@ -161,7 +167,8 @@ static void StartSplit(HWND page) {
     const std::string problem = CheckSplitInput(ReadSplitInput(page), state.request);
     if (!problem.empty()) return ShowInputProblem(page, problem);
     if (isSegmentPath(state.request.sourcePath) &&
-        MessageBoxA(page, TEXT_SOURCE_IS_SEGMENT, "Confirm Input Pathname:", MB_OKCANCEL | MB_TASKMODAL) != IDOK)
+        MessageBoxA(page, TEXT_SOURCE_IS_SEGMENT, "Confirm Input Pathname:", MB_OKCANCEL | MB_TASKMODAL) !=
+            IDOK)
         return;
     if (!PrepareSplitPlan(state.request, state.plan, state.prompt)) return;
     StartJobThread(page, SplitWorkerThread, &state.args,
@@ -195,6 +202,7 @@ static void InitSplitPage(HWND page, const char* initialPath) {
     auto* state = new SplitPageState;
     state->onSourceEnter = OnSourceEnter;
     state->onSourceDropped = OnSourceDropped;
+    state->outputPath = SegmentPath;
     InitJobPage(page, state);
     for (const char* unit : UNIT_NAMES)
         SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));

@@ -16,22 +16,26 @@ static const int INPUTS_CLEARED_AFTER_JOB[] = { IDC_SOURCE,       IDC_SOURCE_SIZ
                                                 IDC_FILE_COUNT,   IDC_COUNT_DISPLAY, IDC_CUSTOM_SIZE,
                                                 IDC_SIZE_PER_FILE };
 
-bool StatusTick(HANDLE worker, HWND page, JobProgress& progress, JobControl& control) {
+JobTick StatusTick(HANDLE worker, HWND page, JobProgress& progress, JobControl& control) {
     const DWORD wait = WaitForSingleObject(worker, 0);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_FAILED) {
         ShowProgress(progress, page, control);
-        return true;
+        return JobTick::Running;
     }
-    TakeFinished(progress, [page] {
+    const bool completed = TakeFinished(progress, [page] {
         for (int id : INPUTS_CLEARED_AFTER_JOB)
             if (GetDlgItem(page, id)) SetDlgItemTextA(page, id, "");
     });
     KillTimer(page, STATUS_TIMER_ID);
-    return false;
+    return completed ? JobTick::Completed : JobTick::Stopped;
 }
 
 void ShowProgress(JobProgress& progress, HWND page, JobControl& control) {
     const ProgressSnapshot s = ReadSnapshot(progress);
+    // A worker counts its files when it begins its job: every job has one or more.
+    const bool begun = s.totalFiles > 0;
+    EnableWindow(GetDlgItem(page, IDC_CANCEL), begun ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(page, IDC_PAUSE), begun ? TRUE : FALSE);
     if (s.totalBytes == 0) return;
     const auto done = static_cast<std::int64_t>(s.bytesDone);
     const auto total = static_cast<std::int64_t>(s.totalBytes);
@@ -63,6 +67,11 @@ void ResetStatusPanel(HWND page, bool isJoinPage) {
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETPOS, 0, 0);
     SetWindowTextA(GetParent(page), "Morvane");
     SendMessageA(GetParent(page), MSG_TASKBAR_IDLE, 0, 0);
+}
+
+void ShowOutcome(HWND page, const std::string& line) {
+    SetDlgItemTextA(page, IDC_OUTCOME, line.c_str());
+    ShowWindow(GetDlgItem(page, IDC_OUTCOME), line.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void SetJobControls(HWND page, bool jobRunning, bool isJoinPage) {

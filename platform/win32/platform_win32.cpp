@@ -62,8 +62,42 @@ File File::adoptHandle(void* handle, const std::string& path) {
     return file;
 }
 
+// The 8-bit calls convert a path in a buffer of MAX_PATH characters, and the
+// shell's path queries take no more: a path of MAX_PATH bytes or more goes to
+// the wide calls instead, in the extended form ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), which the system takes up to 32,767
+// characters long. Shorter paths keep the 8-bit calls.
+static bool needsWideCall(const std::string& path) { return path.size() >= MAX_PATH; }
+
+// `path` in the extended form, converted from the 8-bit code page; empty when
+// it cannot be converted. Relative parts and "/" are resolved first: the
+// system takes an extended path as it is written.
+static std::wstring extendedPath(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
+    const DWORD fullLength = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (!fullLength) return {};
+    std::wstring full(fullLength, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), fullLength, &full[0], nullptr));
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// The attributes of what `path` names (a long path through the wide call);
+// INVALID_FILE_ATTRIBUTES when nothing is there.
+static DWORD longPathAttributes(const std::string& path) {
+    return GetFileAttributesW(extendedPath(path).c_str());
+}
+
 File File::openRead(const std::string& path, Share share) {
     const DWORD mode = share == Share::Read ? FILE_SHARE_READ : 0;
+    if (needsWideCall(path))
+        return adoptHandle(CreateFileW(extendedPath(path).c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr),
+                           path);
     return adoptHandle(
         CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
         path);
@@ -179,9 +213,18 @@ void File::close() {
     }
 }
 
-bool isDirectory(const std::string& path) { return !path.empty() && PathIsDirectoryA(path.c_str()) != FALSE; }
+bool isDirectory(const std::string& path) {
+    if (path.empty()) return false;
+    if (!needsWideCall(path)) return PathIsDirectoryA(path.c_str()) != FALSE;
+    const DWORD attributes = longPathAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
-bool pathExists(const std::string& path) { return !path.empty() && PathFileExistsA(path.c_str()) != FALSE; }
+bool pathExists(const std::string& path) {
+    if (path.empty()) return false;
+    if (!needsWideCall(path)) return PathFileExistsA(path.c_str()) != FALSE;
+    return longPathAttributes(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool entryExists(const std::string& path) {
     return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -48,15 +49,24 @@ inline std::string Text(HWND window) {
 inline void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
 
 // From another thread, answers the next box with this caption by pressing
-// `button`, after typing `typed` into item `textId` if given; gives the text
-// that item showed ("" when no box came within 10 s).
+// `button` (IDCANCEL: Esc where there is no Cancel button), after typing
+// `typed` into item `textId` if given; gives the text that item showed ("" when
+// no box came within 10 s), followed by what `observe` says while the box is
+// open, if given.
 inline std::future<std::string> AnswerLater(const std::string& caption, int button, int textId = BOX_TEXT,
-                                            const std::string& typed = "") {
+                                            const std::string& typed = "",
+                                            std::function<std::string()> observe = {}) {
     return std::async(std::launch::async, [=] {
         HWND box = FindBox(caption, 10s);
-        const std::string text = box ? Text(GetDlgItem(box, textId)) : "";
+        const std::string text = box ? Text(GetDlgItem(box, textId)) + (observe ? observe() : "") : "";
         if (box && !typed.empty()) SetDlgItemTextA(box, textId, typed.c_str());
-        if (box) Click(GetDlgItem(box, button)); // hidden once it returns: the next one is another box
+        if (HWND control = box ? GetDlgItem(box, button) : nullptr)
+            Click(control);
+        else if (box && button == IDCANCEL) // no Cancel button: Esc, as the keyboard gives it
+            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        // Gone before the next box is looked for, which may have the same caption.
+        for (const auto end = Clock::now() + 10s; box && IsWindowVisible(box) && Clock::now() < end;)
+            std::this_thread::sleep_for(1ms);
         return text;
     });
 }
@@ -76,6 +86,13 @@ struct Window {
     }
     ~Window() { DestroyWindow(main); }
     HWND item(int page, int id) const { return GetDlgItem(pages[page], id); }
+    // The page on show (-1: none) and the tab selected, as "page/tab".
+    std::string shown() const {
+        int page = -1;
+        for (int i : { SPLIT, JOIN, HELP }) page = IsWindowVisible(pages[i]) ? i : page;
+        return std::to_string(page) + "/" +
+               std::to_string(SendDlgItemMessageA(main, IDC_TABS, TCM_GETCURSEL, 0, 0));
+    }
     std::string text(int page, int id) const { return Text(item(page, id)); }
     bool enabled(int page, int id) const { return IsWindowEnabled(item(page, id)) != FALSE; }
     void click(int page, int id) const { Click(item(page, id)); }
@@ -93,6 +110,22 @@ struct Window {
     void enter(int page, int id) const {
         SendMessageA(item(page, id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
         SendMessageA(item(page, id), WM_CHAR, '\r', 0x001C0001);
+    }
+    // A key pressed and released in a control that has the focus, as the
+    // keyboard sends it: posted, so that it passes the program's message loop,
+    // with Ctrl and Shift held as asked.
+    void key(HWND target, UINT vk, bool ctrl = false, bool shift = false) {
+        SetFocus(target);
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        const auto scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+        PostMessageA(target, WM_KEYDOWN, vk, scan | 1);
+        PostMessageA(target, WM_KEYUP, vk, scan | 1 | static_cast<LPARAM>(0xC0000000u));
+        pump([] { return true; });             // what is queued, and what that queues
+        keys[VK_CONTROL] = keys[VK_SHIFT] = 0; // none held before: the thread's keys are all posted
+        SetKeyboardState(keys);
     }
     // One file dropped as Explorer drops it.
     void drop(int page, int id, const std::string& path) const {
@@ -117,8 +150,12 @@ struct Window {
     template <class Condition> bool pump(Condition done, std::chrono::milliseconds limit = 20s) {
         const auto end = Clock::now() + limit;
         for (MSG message;; MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT)) {
-            for (; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (message.message == WM_QUIT) quitCode = static_cast<int>(message.wParam);
+                if (TranslateMainWindowMessage(main, message)) continue;
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
             if (done() || Clock::now() >= end) return done();
         }
     }

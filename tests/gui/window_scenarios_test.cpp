@@ -4,6 +4,7 @@
 // and close, the taskbar button, and the Help page.
 #include "core/job_step.h"
 #include "core/segment_name.h"
+#include "join/join_engine.h"
 #include "tests/gui/harness.h"
 #include "tests/support/test_support.h"
 #include "ui/help_page.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -94,7 +97,20 @@ protected:
         HWND question = nullptr;
         w.click(page, IDC_START);
         EXPECT_TRUE(w.pump([&] { return (question = FindBox(OVERWRITE)) != nullptr; }));
+        // In front of every window: no click on the main window buries it.
+        EXPECT_NE(GetWindowLongA(question, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
         return question;
+    }
+    // A join of two 1 MiB members into joined.bin beside them, which exists:
+    // held while it asks about it. Gives its first member.
+    std::string heldJoin() {
+        const std::string first = file("joined.bin.1_of_2", 1 << 20, 2);
+        file("joined.bin.2_of_2", 1 << 20, 3);
+        file("joined.bin", 1);
+        w.tab(JOIN);
+        w.drop(JOIN, IDC_SOURCE, first); // the output: joined.bin beside the set
+        hold(JOIN, startUntilAsked(JOIN));
+        return first;
     }
     // Pauses while the worker asks, then answers Yes: the worker holds before its next block.
     void hold(int page, HWND question) {
@@ -116,7 +132,7 @@ TEST_F(Scenario, EachBadInputIsRefusedWithItsMessageAndASegmentAsSourceIsConfirm
     } cases[] = {
         { SIZE, "", out, "1", "Please enter an input file path." },
         { SIZE, temp.file("none"), out, "1", "The specified input file does not exist." },
-        { SIZE, temp.file("folder"), out, "1", "The specified input file does not exist." },
+        { SIZE, temp.file("folder"), out, "1", "The specified input path is a directory, not a file." },
         { SIZE, ten, "", "1", "Please enter an output directory." },
         { SIZE, ten, ten, "1", "The specified output directory does not exist." },
         { COUNT, ten, out, "4294967296", "Please enter a valid number of output files." },
@@ -228,6 +244,24 @@ TEST_F(Scenario, ASplitAndItsJoinThroughTheWindowGiveTheFileBack) {
     EXPECT_EQ(start(JOIN, ""), "File joining operation complete!");
     EXPECT_EQ(ReadFile(out + "\\" + name), ReadFile(source));
     EXPECT_EQ(w.text(JOIN, IDC_SOURCE) + w.text(JOIN, IDC_OUTPUT_DIR) + w.text(JOIN, IDC_OUTPUT_NAME), "");
+
+    // The set incomplete: while the refusal is open, a tick or more, the page
+    // shows nothing of the join before (figures, percentage, a job to stop).
+    DeleteFileA(part(source, 1, 12).c_str());
+    w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
+    w.enter(JOIN, IDC_SOURCE);
+    w.click(JOIN, IDC_START);
+    HWND refusal = nullptr;
+    ASSERT_TRUE(w.pump([&] { return (refusal = FindBox("Error:")) != nullptr; }));
+    EXPECT_EQ(Text(GetDlgItem(refusal, BOX_TEXT)).rfind(TEXT_SEGMENTS_MISSING, 0), 0u);
+    w.pump([] { return false; }, 1500ms);
+    std::string panel;
+    for (int id : { IDC_STATUS_FILE, IDC_STATUS_BYTES, IDC_PROGRESS, IDC_ELAPSED, IDC_REMAINING })
+        panel += w.text(JOIN, id) + "|";
+    EXPECT_EQ(panel + Text(w.main) +
+                  (w.enabled(JOIN, IDC_CANCEL) || w.enabled(JOIN, IDC_PAUSE) ? " job" : ""),
+              "|||||Morvane");
+    Click(GetDlgItem(refusal, IDOK));
 }
 
 TEST_F(Scenario, TheOverwriteQuestionAnsweredNoYesOrYesToAll) {
@@ -249,6 +283,8 @@ TEST_F(Scenario, TheOverwriteQuestionAnsweredNoYesOrYesToAll) {
                       done ? Bytes(&bytes[1000 * k], &bytes[1000 * k] + 1000) : (k < 2 ? old : Bytes()))
                 << button << " segment " << k;
         EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), done ? "" : source); // stopped by No: the inputs stay
+        EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME),
+                  done ? "" : "Stopped: movie.avi.1_of_3 was not replaced; nothing was written.");
     }
 }
 
@@ -284,11 +320,7 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     // A split and a join held at once, each page with its own figures. The
     // join cancelled (Yes) stops and keeps its inputs; the split stays held.
     hold(SPLIT, askedAtSecond());
-    const std::string joined = file("joined.bin", 1), first = file("joined.bin.1_of_2", 1 << 20, 2);
-    file("joined.bin.2_of_2", 1 << 20, 3);
-    w.tab(JOIN);
-    w.drop(JOIN, IDC_SOURCE, first); // the output: joined.bin beside the set, which exists
-    hold(JOIN, startUntilAsked(JOIN));
+    const std::string joined = temp.file("joined.bin"), first = heldJoin();
     EXPECT_TRUE(w.pump([&] { return w.text(JOIN, IDC_STATUS_BYTES) == "0 / 2,097,152 Bytes"; }));
     w.post(JOIN, IDC_CANCEL);
     EXPECT_EQ(w.answer("Confirm Cancel:", IDYES), "Are you sure you want to cancel?");
@@ -297,7 +329,16 @@ TEST_F(Scenario, PauseHoldsTheWorkerAndCancelAndCloseAskFirst) {
     // The old output stays whole; the cancelled one only under its temporary name.
     EXPECT_EQ(FileSize(joined), 1);
     EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX), (2 << 20) - 1);
+    EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "Cancelled: joined.bin.partial keeps what was written.");
+    w.type(JOIN, IDC_OUTPUT_NAME, "other.bin"); // said until the next input
+    EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "");
     EXPECT_EQ(w.text(SPLIT, IDC_STATUS_BYTES) + "|" + w.text(SPLIT, IDC_STATUS_FILE), HELD + "|Paused");
+
+    // Esc at the exit question is no Yes: the window stays, the split held as it was.
+    PostMessageA(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(w.answer("Exit:", IDCANCEL), "Are you sure you want to exit?");
+    EXPECT_FALSE(w.pump([&] { return w.quitCode != -1; }, 1500ms));
+    EXPECT_EQ(w.text(SPLIT, IDC_STATUS_FILE) + "|" + w.text(SPLIT, IDC_PAUSE), "Paused|Resume");
 
     // Closed while the split is held, Yes: it stops there and the loop ends with 0.
     PostMessageA(w.main, WM_CLOSE, 0, 0);
@@ -337,6 +378,153 @@ TEST_F(Scenario, TheTaskbarButtonShowsTheTitlesPercentPauseAndAFailureUntilItIsD
     ASSERT_TRUE(idle(JOIN));
     EXPECT_EQ(taskbar.state, TaskbarState::None);
     EXPECT_EQ(taskbar.offTitle, std::vector<std::string>());
+}
+
+// The exit question names no job: each is asked on its job's page. Yes for
+// one and No for the other, either way round, keeps the window, and both jobs
+// as they were: the split asking about its second file goes on unheld, the
+// join held by the user stays held behind "Resume"; the user's page is back.
+TEST_F(Scenario, ClosingAsksOnEachJobsPageAndARefusedCloseLeavesBothJobsAsTheyWere) {
+    const std::string source = file("movie.avi", 4 << 20);
+    WriteFile(part(source, 1, 2), { 'x' });
+    splitInto(source, "2");
+    heldJoin();
+    w.tab(SPLIT);
+    HWND question = startUntilAsked(SPLIT);
+    w.tab(HELP);
+    const std::string ASKED = "Are you sure you want to exit? shown ";
+    for (const auto& [split, join] : { std::pair { IDYES, IDNO }, std::pair { IDNO, IDYES } }) {
+        auto answers = std::async(std::launch::async, [&, split = split, join = join] {
+            std::string seen;
+            for (int button : { split, join })
+                seen +=
+                    AnswerLater("Exit:", button, BOX_TEXT, "", [&] { return " shown " + w.shown(); }).get() +
+                    "|";
+            return seen;
+        });
+        PostMessageA(w.main, WM_CLOSE, 0, 0);
+        const std::string asked = w.await(answers); // before the window is read: it pumps the close
+        EXPECT_EQ(asked + std::to_string(w.quitCode) + " on " + w.shown() + ": " + w.text(SPLIT, IDC_PAUSE) +
+                      "|" + w.text(JOIN, IDC_PAUSE),
+                  ASKED + "0/0|" + ASKED + "1/1|-1 on 2/2: Pause|Resume");
+    }
+    Click(GetDlgItem(question, IDYES));
+    EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
+    EXPECT_EQ(w.text(JOIN, IDC_STATUS_FILE), "Paused");
+}
+
+// A worker's last box stays above the window, and closing while it is open
+// ends it and the worker within seconds (a box left open would hold the close
+// for ever: after 8 s it is answered here, too late).
+TEST_F(Scenario, AWorkersBoxStaysInFrontAndClosingEndsItWithItsWorker) {
+    splitInto(file("movie.avi", 3000), "3");
+    w.click(SPLIT, IDC_START);
+    HWND done = nullptr;
+    ASSERT_TRUE(w.pump([&] { return (done = FindBox("Complete")) != nullptr; }));
+    EXPECT_NE(GetWindowLongA(done, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    auto exit = AnswerLater("Exit:", IDYES);
+    auto rescue = std::async(std::launch::async, [done] {
+        const bool ended = WaitUntil([done] { return !IsWindowVisible(done); }, 8s);
+        if (!ended) Click(GetDlgItem(done, IDOK));
+        return ended;
+    });
+    const auto closing = Clock::now();
+    PostMessageA(w.main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
+    EXPECT_LT(Clock::now() - closing, 5s);
+    EXPECT_TRUE(rescue.get()); // ended by the close, and the worker waited for
+}
+
+// Writes `bytes` at `path` (UTF-8) in the extended form, which takes any
+// length: the tests' own file helpers stop at MAX_PATH bytes.
+void WriteLongPath(const std::string& path, const Bytes& bytes) {
+    const std::filesystem::path wide(std::u8string(path.begin(), path.end()));
+    std::ofstream(std::filesystem::path(L"\\\\?\\" + wide.native()), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A source over 300 characters long is measured and split like any other, and
+// the Browse... dialog gives back whole a path of fewer than MAX_PATH
+// characters but more bytes in the program's code page, UTF-8 (Japanese: 3
+// bytes each).
+TEST_F(Scenario, ALongPathIsMeasuredAndSplitAndABrowsedUtf8NameComesBackWhole) {
+    std::string deep = temp.path();
+    for (char folder : { 'd', 'e' }) { // a name's most is 255
+        deep += "\\" + std::string(120, folder);
+        CreateDirectoryW((L"\\\\?\\" + std::wstring(deep.begin(), deep.end())).c_str(), nullptr);
+    }
+    const std::string source = deep + "\\a-source-file.bin";
+    const Bytes bytes = PatternBytes(3000);
+    WriteLongPath(source, bytes);
+    splitInto(source, "3");
+    ASSERT_EQ(w.text(SPLIT, IDC_SOURCE_SIZE) + "|" + w.text(SPLIT, IDC_SIZE_PER_FILE),
+              "File size: 2.93 KB|1000 Bytes / File");
+    EXPECT_EQ(start(SPLIT, "Complete"), SPLIT_DONE);
+    EXPECT_EQ(ReadFile(part(source, 2, 3)), Bytes(&bytes[2000], &bytes[3000]));
+
+    std::string name;
+    for (int i = 0; i < 80; ++i) name += "\xE6\x97\xA5"; // 日: 240 bytes
+    WriteLongPath(temp.file(name), bytes);
+    w.post(SPLIT, IDC_BROWSE_SOURCE);
+    EXPECT_NE(w.answer("Open", IDOK, 1148, temp.file(name)), "(no answer)");
+    EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), temp.file(name));
+}
+
+// A stopped job says in its panel what happened and what stayed on disk:
+// cancelled, the file it was writing under its temporary name (the next free
+// one: an older ".partial" is not this job's); No, the file left as it was.
+TEST_F(Scenario, AStoppedSplitSaysWhatStayedOnDisk) {
+    const std::string source = file("movie.avi", 4 << 20), second = part(source, 1, 2);
+    WriteFile(second, { 'x' });
+    WriteFile(second + PARTIAL_SUFFIX, { 'o', 'l', 'd' });
+    splitInto(source, "2");
+    hold(SPLIT, startUntilAsked(SPLIT));
+    w.post(SPLIT, IDC_CANCEL);
+    w.answer("Confirm Cancel:", IDYES);
+    ASSERT_TRUE(idle(SPLIT));
+    EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME), "Cancelled: movie.avi.2_of_2.partial2 keeps what was written.");
+    DeleteFileA(part(source, 0, 2).c_str());
+    w.click(SPLIT, IDC_START);
+    EXPECT_EQ(w.answer(OVERWRITE, IDNO, IDC_OVERWRITE_TEXT), Question(second));
+    ASSERT_TRUE(idle(SPLIT));
+    EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME),
+              "Stopped: movie.avi.2_of_2 was not replaced; the segments before it are complete.");
+}
+
+// Esc in any field keeps its page; Enter in a field of a working page other
+// than the source presses the page's Split! or Join! (here: no source yet, or a
+// split by count); Ctrl+Tab and Ctrl+PageDown, with Shift or PageUp back, walk
+// round the three tabs.
+TEST_F(Scenario, EscKeepsThePageEnterStartsAndCtrlTabOrCtrlPageDownWalkTheTabs) {
+    const std::string NO_SOURCE = "Please enter an input file path.",
+                      NO_SET = "Please enter an input split file path.";
+    const struct {
+        int page, field;
+        std::string enter; // what Enter there leads to; nothing for the sources and the help text
+    } fields[] = {
+        // clang-format off
+        { SPLIT, IDC_SOURCE, "" }, { SPLIT, IDC_OUTPUT_DIR, NO_SOURCE }, { SPLIT, IDC_CUSTOM_SIZE, NO_SOURCE },
+        { SPLIT, IDC_FILE_COUNT, SPLIT_DONE }, { JOIN, IDC_SOURCE, "" }, { JOIN, IDC_OUTPUT_DIR, NO_SET },
+        { JOIN, IDC_OUTPUT_NAME, NO_SET }, { HELP, IDC_TOPIC_TEXT, "" },
+        // clang-format on
+    };
+    for (const auto& f : fields) {
+        w.tab(f.page);
+        if (f.field == IDC_FILE_COUNT) splitInto(file("movie.avi", 3000), "3");
+        w.key(w.item(f.page, f.field), VK_ESCAPE);
+        EXPECT_EQ(w.shown(), std::to_string(f.page) + "/" + std::to_string(f.page)) << f.field;
+        if (f.enter.empty()) continue;
+        auto box = AnswerLater(f.enter == SPLIT_DONE ? "Complete" : "Error:", IDOK);
+        w.key(w.item(f.page, f.field), VK_RETURN);
+        EXPECT_EQ(w.await(box), f.enter) << f.field;
+    }
+    w.tab(SPLIT);
+    std::string walked; // Tab and PageDown (next), Shift+Tab and PageUp (back), all with Ctrl
+    for (char key : std::string("tttTTnnp")) {
+        w.key(GetFocus(), key == 'n' ? VK_NEXT : key == 'p' ? VK_PRIOR : VK_TAB, true, key == 'T');
+        walked += w.shown() + " ";
+    }
+    EXPECT_EQ(walked, "1/1 2/2 0/0 2/2 1/1 2/2 0/0 2/2 ");
 }
 
 TEST_F(Scenario, HelpShowsTheSelectedTopicAndAboutItsPanel) {

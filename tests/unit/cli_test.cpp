@@ -74,7 +74,7 @@ TEST_F(CliTest, ExitCodesAndFirstErrorLines) {
         { { "join", "@pair.1_of_2", "-O", "@out" }, 1, "The output " + out + " is a directory: -O names the joined file, -o its directory." },
         { { "join", "@pair.1_of_2", "-O", "@out" + sep + "pair.bin" }, 0, "" }, // a path: written there
         { { "split", "@missing", "-n", "2" }, 1, NO_INPUT },
-        { { "split", "@dir.1_of_2", "-n", "2" }, 1, NO_INPUT },
+        { { "split", "@dir.1_of_2", "-n", "2" }, 1, "The specified input path is a directory, not a file." },
         { { "split", "@movie.avi", "-n", "2", "-o", "@nowhere" }, 1, "The specified output directory does not exist." },
         { { "split", "@movie.avi", "-s", "1..5M" }, 1, "Invalid custom size value - entry contains multiple decimal points." },
         { { "split", "@lone.1_of_2", "-n", "2", "--no-clobber" }, 1, "not splitting a segment; stopped" },
