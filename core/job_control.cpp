@@ -137,8 +137,9 @@ bool ConfirmExit(JobControl& control, bool workerRunning, UserPrompt& prompt) {
     }
     if (!workerRunning) return true;
     if (!pausedBefore) SetPaused(control, true);
+    // Only an explicit Yes closes: Esc, or a box closed any other way, is No.
     const int answer = prompt.show(Message::question("Exit:", "Are you sure you want to exit?"));
-    if (answer == ANSWER_NO) {
+    if (answer != ANSWER_YES) {
         if (!pausedBefore) SetPaused(control, false);
         return false;
     }
