@@ -5,10 +5,10 @@
 // finished file appear.
 #pragma once
 
+#include "core/background_hash.h"
 #include "core/job_control.h"
 #include "core/user_prompt.h"
 #include "platform/platform.h"
-#include "platform/sha256.h"
 
 #include <cstdint>
 #include <functional>
@@ -118,8 +118,8 @@ enum class CopyEnd { Done, Stopped, Failed };
 // The hashes a copy feeds with the bytes it copies: the file's own and the
 // whole file's that the pieces make up; either may be absent.
 struct CopyHashes {
-    Sha256* piece = nullptr;
-    Sha256* whole = nullptr;
+    BackgroundHash* piece = nullptr;
+    BackgroundHash* whole = nullptr;
     bool any() const { return piece || whole; }
 };
 

@@ -169,7 +169,8 @@ std::string FindSetListing(const JoinRequest& request, const SetReport& report, 
     // file, or another file (which the listing may list too).
     const auto listedHash = [&](const std::string& fileName) -> const std::string* {
         for (const ListingEntry& entry : entries)
-            if (const std::string name = NameInFolder(entry.name); !name.empty() && platform::sameName(name, fileName))
+            if (const std::string name = NameInFolder(entry.name);
+                !name.empty() && platform::sameName(name, fileName))
                 return &entry.hash;
         return nullptr;
     };
@@ -177,21 +178,23 @@ std::string FindSetListing(const JoinRequest& request, const SetReport& report, 
         const std::string fileName = SegmentPathParts(m.path).fileName();
         const std::string* hash = listedHash(fileName);
         if (!hash)
-            return formatted("Segment %d of %d (%s) is not in %s: the checksum file belongs to another set, or the "
-                             "segment to another file.",
-                             m.number, report.count, fileName.c_str(), listing.name.c_str());
+            return formatted(
+                "Segment %d of %d (%s) is not in %s: the checksum file belongs to another set, or the "
+                "segment to another file.",
+                m.number, report.count, fileName.c_str(), listing.name.c_str());
         listing.memberHashes.push_back(*hash);
     }
     for (const ListingEntry& entry : entries) {
         const SegmentPathParts named(NameInFolder(entry.name));
         const bool ofThisSet = named.isSegment() && named.segmentCount() == report.count &&
                                platform::sameName(named.name + named.extension, sourceName);
-        const bool present = std::any_of(report.members.begin(), report.members.end(), [&](const SetMember& m) {
-            return platform::sameName(SegmentPathParts(m.path).fileName(), named.fileName());
-        });
+        const bool present =
+            std::any_of(report.members.begin(), report.members.end(), [&](const SetMember& m) {
+                return platform::sameName(SegmentPathParts(m.path).fileName(), named.fileName());
+            });
         if (ofThisSet && !present)
-            return formatted("%s lists %s (line %d), which is not beside the other segments.", listing.name.c_str(),
-                             named.fileName().c_str(), entry.line);
+            return formatted("%s lists %s (line %d), which is not beside the other segments.",
+                             listing.name.c_str(), named.fileName().c_str(), entry.line);
     }
     if (const std::string* whole = listedHash(sourceName)) listing.wholeHash = *whole;
     return "";
@@ -275,22 +278,23 @@ static bool OpenOutput(JobContext& job, const JoinRequest& request, const SetRep
 
 // A member's hash against its listing's line; false, with the member named,
 // when it differs.
-static bool MatchesListing(JobContext& job, const SetReport& report, std::uint32_t position, Sha256& hash,
-                           const SetListing& listing, platform::File& output) {
-    if (hash.hexDigest() == listing.memberHashes[position]) return true;
+static bool MatchesListing(JobContext& job, const SetReport& report, std::uint32_t position,
+                           BackgroundHash& hash, const SetListing& listing, platform::File& output) {
+    if (hash.digest() == listing.memberHashes[position]) return true;
     output.close();
     const SetMember& m = report.members[position];
-    return ShowJobError(job.prompt, formatted("Segment %d of %d (%s) does not match %s: it is damaged or belongs to "
-                                              "another file.",
-                                              m.number, report.count, SegmentPathParts(m.path).fileName().c_str(),
-                                              listing.name.c_str()));
+    return ShowJobError(job.prompt,
+                        formatted("Segment %d of %d (%s) does not match %s: it is damaged or belongs to "
+                                  "another file.",
+                                  m.number, report.count, SegmentPathParts(m.path).fileName().c_str(),
+                                  listing.name.c_str()));
 }
 
 // Copies the members in number order, each checked against the listing when
 // there is one. False when the job stopped: by the user (no message) or by a
 // failure (shown).
-static bool CopyMembers(JobContext& job, const SetReport& report, const SetListing& listing, Sha256* whole,
-                        platform::File& output) {
+static bool CopyMembers(JobContext& job, const SetReport& report, const SetListing& listing,
+                        BackgroundHash* piece, BackgroundHash* whole, platform::File& output) {
     const std::vector<SetMember>& members = report.members;
     for (std::uint32_t position = 0; position < members.size(); ++position) {
         platform::File member = platform::File::openRead(members[position].path, platform::Share::None);
@@ -308,21 +312,22 @@ static bool CopyMembers(JobContext& job, const SetReport& report, const SetListi
             return ShowJobError(job.prompt, failure, why, members[position].path);
         }
         SetCurrentFile(job.progress, position);
-        std::unique_ptr<Sha256> own = whole ? std::make_unique<Sha256>() : nullptr;
-        if (CopyBlocks(job, member, output, size, { own.get(), whole }) != CopyEnd::Done)
+        if (CopyBlocks(job, member, output, size, { piece, whole }) != CopyEnd::Done)
             return false; // files close themselves
-        if (own && !MatchesListing(job, report, position, *own, listing, output)) return false;
+        if (piece && !MatchesListing(job, report, position, *piece, listing, output)) return false;
     }
     return true;
 }
 
 // The joined bytes against the whole file's line of the listing, when it has one.
-static bool WholeMatches(JobContext& job, const SetListing& listing, Sha256* whole, platform::File& output) {
-    if (!whole || listing.wholeHash.empty() || whole->hexDigest() == listing.wholeHash) return true;
+static bool WholeMatches(JobContext& job, const SetListing& listing, BackgroundHash* whole,
+                         platform::File& output) {
+    if (!whole || listing.wholeHash.empty() || whole->digest() == listing.wholeHash) return true;
     output.close();
-    return ShowJobError(job.prompt, formatted("Every segment matches %s, but the joined file does not match its "
-                                              "line for the whole file: the checksum file is not of one split.",
-                                              listing.name.c_str()));
+    return ShowJobError(job.prompt,
+                        formatted("Every segment matches %s, but the joined file does not match its "
+                                  "line for the whole file: the checksum file is not of one split.",
+                                  listing.name.c_str()));
 }
 
 // Ends the output where the writing ended (a member that shrank since
@@ -346,17 +351,19 @@ void JoinWorker(JoinThreadArgs& args) {
              static_cast<std::uint32_t>(report.members.size()));
     ResetForJob(args.control);
     JobContext job { args.control, args.progress, args.prompt, JOIN_TEXTS };
-    std::unique_ptr<Sha256> whole;
+    std::unique_ptr<BackgroundHash> piece, whole;
     if (!listing.path.empty()) {
         std::int64_t blockSize = 0;
         HashOnTheWay(job, !args.request.toStandardOutput &&
-                              platform::canShareStorage(report.members.front().path, args.request.outputDir, blockSize));
-        whole = std::make_unique<Sha256>();
+                              platform::canShareStorage(report.members.front().path, args.request.outputDir,
+                                                        blockSize));
+        piece = std::make_unique<BackgroundHash>();
+        whole = std::make_unique<BackgroundHash>();
     }
     PendingOutput output;
     if (!OpenOutput(job, args.request, report, output)) return;
     job.stopwatch.TakeMark();
-    if (!CopyMembers(job, report, listing, whole.get(), output.file) ||
+    if (!CopyMembers(job, report, listing, piece.get(), whole.get(), output.file) ||
         !WholeMatches(job, listing, whole.get(), output.file) || !FinishOutput(job, args.request, output))
         return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);

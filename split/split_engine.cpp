@@ -66,9 +66,10 @@ static bool ListingFits(const SplitRequest& request, const SplitPlan& plan, User
             .fileName()
             .size();
     if ((count + 1) * (67 + 2 * longestName) <= static_cast<std::uint64_t>(MAX_LISTING_BYTES)) return true;
-    return ShowJobError(prompt, formatted("A checksum file of %s segments would be larger than 64 MiB.  Please "
-                                          "split into fewer files, or without a checksum file.",
-                                          FormatThousands(count).c_str()));
+    return ShowJobError(prompt,
+                        formatted("A checksum file of %s segments would be larger than 64 MiB.  Please "
+                                  "split into fewer files, or without a checksum file.",
+                                  FormatThousands(count).c_str()));
 }
 
 bool PrepareSplitPlan(const SplitRequest& request, SplitPlan& plan, UserPrompt& prompt) {
@@ -116,7 +117,8 @@ static const StepTexts SPLIT_TEXTS = {
 // the whole file's hash.
 struct ListingInProgress {
     std::string lines;
-    Sha256 whole;
+    BackgroundHash piece; // of the segment being written
+    BackgroundHash whole;
 };
 
 // Writes segment k from the open source, hashing it into `listing` when there
@@ -133,12 +135,12 @@ static bool WriteSegment(JobContext& job, const SplitRequest& request, const Spl
     });
     if (!segment.file.valid()) return false;
     SetCurrentFile(job.progress, k);
-    std::unique_ptr<Sha256> own = listing ? std::make_unique<Sha256>() : nullptr;
-    if (CopyBlocks(job, source, segment.file, size, { own.get(), listing ? &listing->whole : nullptr }) !=
+    if (CopyBlocks(job, source, segment.file, size,
+                   { listing ? &listing->piece : nullptr, listing ? &listing->whole : nullptr }) !=
         CopyEnd::Done)
         return false;
     if (!CommitOutput(job, segment)) return false;
-    if (listing) listing->lines += ListingLine(own->hexDigest(), SegmentPathParts(path).fileName());
+    if (listing) listing->lines += ListingLine(listing->piece.digest(), SegmentPathParts(path).fileName());
     AddTime(job.progress, job.stopwatch);
     return true;
 }
@@ -149,7 +151,7 @@ static bool WriteListing(JobContext& job, const SplitRequest& request, ListingIn
     PathParts source;
     source.split(request.sourcePath);
     const std::string name = source.name + source.extension;
-    const std::string text = listing.lines + ListingLine(listing.whole.hexDigest(), name);
+    const std::string text = listing.lines + ListingLine(listing.whole.digest(), name);
     return WriteSmallFile(job, DirectoryPrefix(request.outputDir) + name + LISTING_SUFFIX, text);
 }
 
@@ -188,9 +190,10 @@ std::string SplitStopNote(const SplitRequest& request, const SplitPlan& plan, st
         i = j;
     }
     if (stoppedAt <= 1 || old.empty()) return "";
-    return formatted("%s %s %s new; %s of %u %s from an earlier split: joined, they would give back neither file.",
-                     stoppedAt == 2 ? "Segment" : "Segments", Run(1, stoppedAt - 1).c_str(),
-                     stoppedAt == 2 ? "is" : "are", old.c_str(), plan.segmentCount(), oldCount == 1 ? "is" : "are");
+    return formatted(
+        "%s %s %s new; %s of %u %s from an earlier split: joined, they would give back neither file.",
+        stoppedAt == 2 ? "Segment" : "Segments", Run(1, stoppedAt - 1).c_str(), stoppedAt == 2 ? "is" : "are",
+        old.c_str(), plan.segmentCount(), oldCount == 1 ? "is" : "are");
 }
 
 // The first segment path of the job that names the source itself (the same
@@ -234,11 +237,13 @@ void SplitWorker(SplitThreadArgs& args) {
         std::string why;
         if (!Sha256::Available(why)) return (void)ShowJobError(args.prompt, why);
         std::int64_t blockSize = 0;
-        HashOnTheWay(job, platform::canShareStorage(args.request.sourcePath, args.request.outputDir, blockSize));
+        HashOnTheWay(job,
+                     platform::canShareStorage(args.request.sourcePath, args.request.outputDir, blockSize));
         listing = std::make_unique<ListingInProgress>();
     }
     for (std::uint32_t k = 0; k < count; ++k)
-        if (!WriteSegment(job, args.request, args.plan, source, k, listing.get())) return; // the source closes itself
+        if (!WriteSegment(job, args.request, args.plan, source, k, listing.get()))
+            return; // the source closes itself
     source.close();
     if (listing && !WriteListing(job, args.request, *listing)) return;
     if (!SettleNames(job, args.request.outputDir)) return;

@@ -1,0 +1,57 @@
+// The hash on a thread of its own: see background_hash.h.
+#include "core/background_hash.h"
+
+#include <cstring>
+
+// Blocks queued at most: the copy runs ahead of the hash by this much.
+constexpr std::size_t MAX_QUEUED = 4;
+
+BackgroundHash::BackgroundHash() : thread_([this] { Run(); }) {}
+
+BackgroundHash::~BackgroundHash() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void BackgroundHash::update(const void* data, std::size_t length) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.size() < MAX_QUEUED; });
+    std::vector<unsigned char> block;
+    if (!spare_.empty()) {
+        block = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    block.resize(length);
+    std::memcpy(block.data(), data, length);
+    queue_.push_back(std::move(block));
+    changed_.notify_all();
+}
+
+std::string BackgroundHash::digest() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
+    const std::string hex = hash_->hexDigest();
+    hash_ = std::make_unique<Sha256>();
+    return hex;
+}
+
+void BackgroundHash::Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+        if (queue_.empty()) return; // stopped, and nothing left
+        std::vector<unsigned char> block = std::move(queue_.front());
+        queue_.pop_front();
+        busy_ = true;
+        lock.unlock();
+        hash_->update(block.data(), block.size());
+        lock.lock();
+        busy_ = false;
+        spare_.push_back(std::move(block));
+        changed_.notify_all();
+    }
+}
