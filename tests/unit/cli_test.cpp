@@ -34,7 +34,16 @@ protected:
     CliResult Cli(std::vector<std::string> args, const std::string& input = "") {
         for (auto& arg : args) arg = arg[0] == '@' ? temp.path() + sep + arg.substr(1) : arg;
         CliIo io;
-        io.in = std::tmpfile(), io.out = std::tmpfile(), io.err = std::tmpfile();
+        // Files of this test's own directory: std::tmpfile picks its names in a
+        // place that test programs running side by side share, and under Wine
+        // two of them can take the same name (and get no file at all).
+        io.in = std::fopen(temp.file("stdin").c_str(), "w+b");
+        io.out = std::fopen(temp.file("stdout").c_str(), "w+b");
+        io.err = std::fopen(temp.file("stderr").c_str(), "w+b");
+        if (!io.in || !io.out || !io.err) {
+            ADD_FAILURE() << "cannot open the streams' files in " << temp.path();
+            return { -1, "", "" };
+        }
         std::fputs(input.c_str(), io.in), std::rewind(io.in);
         CliResult result { RunCli(args, io), "", "" };
         for (auto [file, text] : { std::pair { io.out, &result.out }, { io.err, &result.err } }) {
