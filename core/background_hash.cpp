@@ -3,8 +3,10 @@
 
 #include <cstring>
 
-// Blocks queued at most: the copy runs ahead of the hash by this much.
-constexpr std::size_t MAX_QUEUED = 4;
+// The size of a chunk handed over, and the chunks queued at most: the copy
+// runs ahead of the hash by at most this much.
+constexpr std::size_t CHUNK_BYTES = std::size_t { 4 } << 20;
+constexpr std::size_t MAX_QUEUED = 3;
 
 BackgroundHash::BackgroundHash() : thread_([this] { Run(); }) {}
 
@@ -18,20 +20,26 @@ BackgroundHash::~BackgroundHash() {
 }
 
 void BackgroundHash::update(const void* data, std::size_t length) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    gathering_.insert(gathering_.end(), bytes, bytes + length);
+    if (gathering_.size() >= CHUNK_BYTES) HandOver();
+}
+
+void BackgroundHash::HandOver() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return queue_.size() < MAX_QUEUED; });
-    std::vector<unsigned char> block;
+    queue_.push_back(std::move(gathering_));
+    gathering_.clear();
     if (!spare_.empty()) {
-        block = std::move(spare_.back());
+        gathering_ = std::move(spare_.back()); // its capacity, not its bytes
+        gathering_.clear();
         spare_.pop_back();
     }
-    block.resize(length);
-    std::memcpy(block.data(), data, length);
-    queue_.push_back(std::move(block));
     changed_.notify_all();
 }
 
 std::string BackgroundHash::digest() {
+    if (!gathering_.empty()) HandOver();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
     const std::string hex = hash_->hexDigest();
