@@ -2,6 +2,7 @@
 // (dialog IDD_ABOUT) shown in place of the text for the topic "About".
 #pragma once
 
+#include "morvane_version.h"
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
 
@@ -37,7 +38,7 @@ struct HelpPageState {
 // ---- The About panel -------------------------------------------------------
 
 inline constexpr char ABOUT_PRODUCT_NAME[] = MORVANE_PRODUCT_NAME;
-inline constexpr char ABOUT_VERSION[] = "Version 1.0";
+inline constexpr char ABOUT_VERSION[] = "Version " MORVANE_VERSION_SHORT; // the build's major.minor
 inline constexpr char ABOUT_COPYRIGHT[] = MORVANE_COPYRIGHT;
 inline constexpr char ABOUT_WEB_HEADING[] =
     "For updates, further information, and additional programs, visit:";
