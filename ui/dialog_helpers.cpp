@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/display_scale.h"
+#include "ui/messages.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
 

@@ -10,9 +10,6 @@ constexpr COLORREF rgb(unsigned red, unsigned green, unsigned blue) {
     return red | (green << 8) | (blue << 16);
 }
 
-// The painted progress bar's private initialisation message.
-constexpr UINT MSG_TEXT_BAR_INIT = WM_APP + 2;
-
 // Tahoma of `points` at the window's display resolution (windowDpi).
 HFONT createTahomaFont(HWND window, int points, int weight);
 

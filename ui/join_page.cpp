@@ -3,9 +3,9 @@
 #include "ui/join_page.h"
 
 #include "core/display_format.h"
-#include "join/join_input.h"
 #include "core/segment_name.h"
 #include "join/join_engine.h"
+#include "join/join_input.h"
 #include "join/segment_discovery.h"
 #include "platform/platform.h"
 #include "res/resource.h"
@@ -20,6 +20,8 @@ struct JoinPageState : JobPageState {
     JoinRequest request;
     JoinThreadArgs args { request, control, progress, prompt };
 };
+
+JoinPageState& stateOf(HWND page) { return pageState<JoinPageState>(page); }
 
 // The source file's name recovered from a segment path: movie.avi for
 // D:\video\movie.avi.03_of_12.
@@ -63,8 +65,14 @@ static void OnSourceDropped(HWND page, const std::string& path) {
     SetDlgItemTextA(page, IDC_OUTPUT_NAME, SourceNameOf(path).c_str());
 }
 
-static std::string OutputPath(HWND page, std::uint32_t) {
-    return JoinOutputPath(pageState<JoinPageState>(page).request);
+static void EnableOwnInputs(HWND page, bool idle) {
+    EnableWindow(GetDlgItem(page, IDC_OUTPUT_NAME), idle ? TRUE : FALSE);
+}
+
+static std::string OutputPath(HWND page, std::uint32_t) { return JoinOutputPath(stateOf(page).request); }
+
+static std::string StoppedAtNo(HWND, const std::string& refused) {
+    return NotReplacedLine(refused, "nothing was written");
 }
 
 static DWORD WINAPI JoinWorkerThread(LPVOID parameter) {
@@ -73,14 +81,14 @@ static DWORD WINAPI JoinWorkerThread(LPVOID parameter) {
 }
 
 static void StartJoin(HWND page) {
-    JoinPageState& state = pageState<JoinPageState>(page);
+    JoinPageState& state = stateOf(page);
     state.request.sourcePath = itemText(page, IDC_SOURCE);
     state.request.outputDir = itemText(page, IDC_OUTPUT_DIR);
     state.request.outputFileName = itemText(page, IDC_OUTPUT_NAME);
     const std::string problem = CheckJoinInput(state.request);
     if (!problem.empty()) return ShowInputProblem(page, problem);
-    StartJobThread(page, JoinWorkerThread, &state.args,
-                   "The join could not be started: the system could not create a worker thread.");
+    StartJob(page, JoinWorkerThread, &state.args,
+             "The join could not be started: the system could not create a worker thread.");
 }
 
 static BOOL OnCommand(HWND page, int id, int code) {
@@ -99,10 +107,12 @@ static BOOL OnCommand(HWND page, int id, int code) {
 
 static void InitJoinPage(HWND page, const char* initialPath) {
     auto* state = new JoinPageState;
-    state->isJoinPage = true;
     state->onSourceEnter = OnSourceEnter;
     state->onSourceDropped = OnSourceDropped;
+    state->enableOwnInputs = EnableOwnInputs;
+    state->clearedAfterJob = { IDC_SOURCE, IDC_SUMMARY, IDC_OUTPUT_DIR, IDC_FREE_SPACE, IDC_OUTPUT_NAME };
     state->outputPath = OutputPath;
+    state->stoppedAtNo = StoppedAtNo;
     InitJobPage(page, state);
     if (initialPath) {
         SetDlgItemTextA(page, IDC_SOURCE, initialPath);
