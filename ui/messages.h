@@ -31,3 +31,7 @@ constexpr UINT MSG_EXIT_REFUSED = WM_APP + 6;
 
 // Working page -> main window: select my tab and show me (lParam: the page).
 constexpr UINT MSG_SHOW_PAGE = WM_APP + 7;
+
+// Summary thread -> Join page (posted): a set summary is ready; the page shows
+// it if its source field still names that summary's path.
+constexpr UINT MSG_SUMMARY_READY = WM_APP + 8;
