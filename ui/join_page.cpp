@@ -72,9 +72,10 @@ bool MeasureByEntry(const std::string& path, std::int64_t& size, std::string& re
     return true;
 }
 
-// The summary of the set that `path` names: its member count and total size;
-// "" when the path names no segment, nothing is found, a member cannot be
-// measured or the set holds no bytes. On the summary thread.
+// The summary of the set that `path` names: its member count and total size,
+// and the checksum file that a join of it checks against; "" when the path
+// names no segment, nothing is found, a member cannot be measured or the set
+// holds no bytes. On the summary thread.
 std::string SetSummary(const std::string& path) {
     std::vector<std::string> names; // the candidates, listed as discovery lists them
     if (!isSegmentPath(path) || !platform::pathExists(path) ||
@@ -84,7 +85,13 @@ std::string SetSummary(const std::string& path) {
     const SegmentSet set = SelectSetMembers(path, names, MeasureByEntry, unreadable);
     const std::int64_t total = SetTotal(set);
     if (!unreadable.empty() || total == 0) return "";
-    return FormatSetSummary(static_cast<std::uint32_t>(set.size()), static_cast<std::uint64_t>(total));
+    const std::string summary =
+        FormatSetSummary(static_cast<std::uint32_t>(set.size()), static_cast<std::uint64_t>(total));
+    JoinRequest join;
+    join.sourcePath = path;
+    SetListing listing;
+    if (!FindSetListing(join, ExamineSet(set), listing).empty()) return summary + ", checksum file unusable";
+    return listing.path.empty() ? summary : summary + ", checked against " + listing.name;
 }
 
 DWORD WINAPI SummaryThread(LPVOID parameter) {

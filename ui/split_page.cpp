@@ -121,11 +121,12 @@ static void BrowseSource(HWND page) {
     ShowFreeSpace(page);
 }
 
-// The page's own inputs, idle or while a job runs: the two modes, and the
-// field (and unit list) of the mode chosen, the other mode's staying disabled.
+// The page's own inputs, idle or while a job runs: the two modes, the field
+// (and unit list) of the mode chosen, the other mode's staying disabled, and
+// the checksum box.
 static void EnableOwnInputs(HWND page, bool idle) {
     const bool byCount = isChecked(page, IDC_MODE_COUNT);
-    for (int id : { IDC_MODE_COUNT, IDC_MODE_SIZE }) enableItem(page, id, idle);
+    for (int id : { IDC_MODE_COUNT, IDC_MODE_SIZE, IDC_WRITE_LISTING }) enableItem(page, id, idle);
     enableItem(page, IDC_FILE_COUNT, idle && byCount);
     enableItem(page, IDC_CUSTOM_SIZE, idle && !byCount);
     enableItem(page, IDC_SIZE_UNIT, idle && !byCount);
@@ -164,11 +165,16 @@ static std::string SegmentPath(HWND page, std::uint32_t index) {
                               state.plan.segmentCount());
 }
 
-// The line after a No at the question about `refused`: what the split did write.
-static std::string StoppedAtNo(HWND, const std::string& refused) {
-    const bool earlierDone = SegmentPathParts(refused).segmentNumber() > 1;
+// The line after a No at the question about `refused`: which segments are new
+// and which old when the split leaves a mix of two splits behind, else what
+// the split did write.
+static std::string StoppedAtNo(HWND page, const std::string& refused) {
+    const SplitPageState& state = stateOf(page);
+    const auto stoppedAt = static_cast<std::uint32_t>(SegmentPathParts(refused).segmentNumber());
+    const std::string mix = SplitStopNote(state.request, state.plan, stoppedAt);
+    if (!mix.empty()) return mix;
     return NotReplacedLine(refused,
-                           earlierDone ? "the segments before it are complete" : "nothing was written");
+                           stoppedAt > 1 ? "the segments before it are complete" : "nothing was written");
 }
 
 static DWORD WINAPI SplitWorkerThread(LPVOID parameter) {
@@ -180,6 +186,7 @@ static void StartSplit(HWND page) {
     SplitPageState& state = stateOf(page);
     const std::string problem = CheckSplitInput(ReadSplitInput(page), state.request);
     if (!problem.empty()) return ShowInputProblem(page, problem);
+    state.request.writeListing = isChecked(page, IDC_WRITE_LISTING);
     if (isSegmentPath(state.request.sourcePath) &&
         MessageBoxA(page, TEXT_SOURCE_IS_SEGMENT, "Confirm Input Pathname:", MB_OKCANCEL | MB_TASKMODAL) !=
             IDOK)
