@@ -54,6 +54,7 @@
 #define IDC_ELAPSED 1034
 #define IDC_REMAINING 1035
 #define IDC_OUTCOME 1036 // the idle panel's line on how the last job ended
+#define IDC_WRITE_LISTING 1037 // the Split page's "Write a checksum file (.sha256)"
 #define IDC_DELETE_AFTER_JOIN 1039
 
 // Help page and About panel

@@ -139,13 +139,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // A split while it runs: caught once the title shows progress and a tick
-    // later, when the times have figures. Then it runs to its end.
+    // A split while it runs, with its checksum file: caught once the title
+    // shows progress and a tick later, when the times have figures. Then it
+    // runs to its end.
+    SendDlgItemMessageA(split, IDC_WRITE_LISTING, BM_SETCHECK, BST_CHECKED, 0);
     CaptureWhileRunning(window, output + "\\split-running.bmp", split);
     if (HWND done = gui::FindBox("Complete", 120s, process.dwProcessId)) gui::Click(GetDlgItem(done, IDOK));
     WaitUntilIdle(split);
 
-    // The Join page with a set's summary, then a join while it runs.
+    // The Join page with a set's summary (and the checksum file it will be
+    // checked against), then a join while it runs.
     SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
     HWND join = gui::ChildWith(window, IDC_OUTPUT_NAME);
     const std::string joined = work + "\\joined";

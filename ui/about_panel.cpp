@@ -15,16 +15,53 @@
 
 ShellOpenFunction aboutShellOpen = ShellExecuteA;
 
+namespace {
+
+// What the About panel keeps while its window lives, behind GWLP_USERDATA.
+struct AboutPanelState {
+    HFONT nameFont = nullptr;    // 20 points
+    HFONT versionFont = nullptr; // 12 points
+    HFONT textFont = nullptr;    // 8 points: copyright, headings, links
+    int dpi = 96;                // the panel's: its painted places are pixels at 96 DPI, scaled
+    int centreX = 0;             // half the client width, rounded down
+    // The emblem drawn for the panel's DPI, and the one the static loaded from
+    // the template, given back to it at the end; both nullptr at 96 DPI.
+    HBITMAP scaledEmblem = nullptr;
+    HBITMAP templateEmblem = nullptr;
+    // The clickable areas under the two links. Unlike the usual RECT, both
+    // edges belong to them: see LinkContains.
+    RECT webLink {};
+    RECT mailLink {};
+    HCURSOR hand = nullptr;
+    HCURSOR previousCursor = nullptr; // the cursor the hand replaced
+    bool handShown = false;
+};
+
+// One text the panel paints, in painting order: its font, its colour, and its
+// reference point in pixels at 96 DPI, the top-left corner, or for a centred
+// text the top-centre point, whose x is then the panel's middle.
+struct AboutText {
+    const char* text;
+    HFONT AboutPanelState::*font;
+    bool centred;
+    COLORREF colour;
+    int x;
+    int y;
+};
+
+} // namespace
+
 // The panel's record, attached at WM_INITDIALOG and deleted at WM_NCDESTROY.
 static AboutPanelState& stateOf(HWND panel) {
     return *reinterpret_cast<AboutPanelState*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
 }
 
-bool linkContains(const RECT& link, POINT point) {
+// Whether `point` lies in `link`, its right and bottom edges included.
+static bool LinkContains(const RECT& link, POINT point) {
     return point.x >= link.left && point.x <= link.right && point.y >= link.top && point.y <= link.bottom;
 }
 
-const AboutText ABOUT_TEXTS[ABOUT_TEXT_COUNT] = {
+static const AboutText ABOUT_TEXTS[] = {
     { ABOUT_PRODUCT_NAME, &AboutPanelState::nameFont, false, rgb(0, 0, 0), 52, 35 },
     { ABOUT_VERSION, &AboutPanelState::versionFont, false, rgb(0, 0, 0), 52, 100 },
     { ABOUT_COPYRIGHT, &AboutPanelState::textFont, false, rgb(0, 0, 0), 52, 120 },
@@ -34,7 +71,8 @@ const AboutText ABOUT_TEXTS[ABOUT_TEXT_COUNT] = {
     { ABOUT_MAIL_ADDRESS, &AboutPanelState::textFont, true, ABOUT_LINK_COLOUR, 0, 215 },
 };
 
-POINT aboutTextPoint(const AboutPanelState& panel, const AboutText& text) {
+// Where `text` is painted on the panel: its reference point at the panel's DPI.
+static POINT TextPoint(const AboutPanelState& panel, const AboutText& text) {
     return { text.centred ? panel.centreX : scaled(text.x, panel.dpi), scaled(text.y, panel.dpi) };
 }
 
@@ -71,7 +109,7 @@ void fitHeightToTexts(HWND panel, const AboutPanelState& state) {
         SIZE size {};
         GetTextExtentPoint32A(dc, text.text, lstrlenA(text.text), &size);
         SelectObject(dc, old);
-        bottom = std::max(bottom, static_cast<int>(aboutTextPoint(state, text).y + size.cy));
+        bottom = std::max(bottom, static_cast<int>(TextPoint(state, text).y + size.cy));
     }
     ReleaseDC(panel, dc);
     bottom += scaled(1, state.dpi);
@@ -127,7 +165,7 @@ static void OnPaint(HWND panel) {
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ previousFont = SelectObject(dc, state.nameFont);
     for (const AboutText& text : ABOUT_TEXTS) {
-        const POINT point = aboutTextPoint(state, text);
+        const POINT point = TextPoint(state, text);
         SelectObject(dc, state.*text.font);
         SetTextAlign(dc, static_cast<UINT>((text.centred ? TA_CENTER : TA_LEFT) | TA_TOP));
         SetTextColor(dc, text.colour);
@@ -144,7 +182,7 @@ static void OnPaint(HWND panel) {
 // itself, which would then never be taken down.
 static void OnMouseMove(HWND panel, POINT point) {
     AboutPanelState& state = stateOf(panel);
-    if (linkContains(state.webLink, point) || linkContains(state.mailLink, point)) {
+    if (LinkContains(state.webLink, point) || LinkContains(state.mailLink, point)) {
         const HCURSOR replaced = SetCursor(state.hand);
         if (!state.handShown) state.previousCursor = replaced;
         state.handShown = true;
@@ -157,9 +195,9 @@ static void OnMouseMove(HWND panel, POINT point) {
 // Opens the link under the pointer; whether a program took it is not asked.
 static void OnLeftButtonDown(HWND panel, POINT point) {
     const AboutPanelState& state = stateOf(panel);
-    if (linkContains(state.webLink, point)) {
+    if (LinkContains(state.webLink, point)) {
         aboutShellOpen(nullptr, "open", ABOUT_WEB_ADDRESS, nullptr, nullptr, SW_SHOW);
-    } else if (linkContains(state.mailLink, point)) {
+    } else if (LinkContains(state.mailLink, point)) {
         const std::string mailto = std::string("mailto:") + ABOUT_MAIL_ADDRESS;
         aboutShellOpen(nullptr, "open", mailto.c_str(), nullptr, nullptr, SW_SHOW);
     }

@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/display_scale.h"
+#include "ui/messages.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
 
@@ -154,32 +155,29 @@ LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM l
 }
 
 namespace {
-HeaderPens* sharedPens = nullptr;
+constexpr int HEADER_GRADIENT_ROWS = 15;
+HPEN headerPens[HEADER_GRADIENT_ROWS] = {}; // all or none, created at the first paint
 } // namespace
 
-HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect, int dpi) {
-    if (!sharedPens) {
-        sharedPens = new HeaderPens;
+void paintHeaderGradient(HDC dc, const RECT& rect, int dpi) {
+    if (!headerPens[0])
         for (int i = 0; i < HEADER_GRADIENT_ROWS; ++i) {
             const auto grey = 210u + static_cast<unsigned>(std::floor(i * 45.0 / 15.0 + 0.5));
-            sharedPens->pens[i] = CreatePen(PS_SOLID, 1, rgb(grey, grey, grey));
+            headerPens[i] = CreatePen(PS_SOLID, 1, rgb(grey, grey, grey));
         }
-    }
     for (int i = 0; i < HEADER_GRADIENT_ROWS; ++i) {
-        HGDIOBJ old = SelectObject(dc, sharedPens->pens[i]);
+        HGDIOBJ old = SelectObject(dc, headerPens[i]);
         for (int row = scaled(i, dpi); row < scaled(i + 1, dpi); ++row) {
             MoveToEx(dc, rect.left, row, nullptr);
             LineTo(dc, rect.right, row);
         }
         SelectObject(dc, old);
     }
-    return sharedPens;
 }
 
 void releaseHeaderPens() {
-    if (!sharedPens) return;
-    for (HPEN pen : sharedPens->pens)
+    for (HPEN& pen : headerPens) {
         if (pen) DeleteObject(pen);
-    delete sharedPens;
-    sharedPens = nullptr;
+        pen = nullptr;
+    }
 }

@@ -10,9 +10,6 @@ constexpr COLORREF rgb(unsigned red, unsigned green, unsigned blue) {
     return red | (green << 8) | (blue << 16);
 }
 
-// The painted progress bar's private initialisation message.
-constexpr UINT MSG_TEXT_BAR_INIT = WM_APP + 2;
-
 // Tahoma of `points` at the window's display resolution (windowDpi).
 HFONT createTahomaFont(HWND window, int points, int weight);
 
@@ -29,17 +26,11 @@ bool browseForSourceFile(HWND page);
 void installTextProgressBar(HWND bar);
 LRESULT CALLBACK TextProgressBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The 15 grey pens of the header gradient, created on first use and shared by
-// every page.
-constexpr int HEADER_GRADIENT_ROWS = 15;
-struct HeaderPens {
-    HPEN pens[HEADER_GRADIENT_ROWS];
-};
-
-// Draws the gradient across `rect` from row 0 down: at 96 DPI rows 0 to 14,
-// one pen each; at `dpi` each pen takes the rows its row scales to, so the
-// strip keeps its height on screen. Gives the shared pens.
-HeaderPens* paintHeaderGradient(HDC dc, const RECT& rect, int dpi);
+// Draws the grey header gradient across `rect` from row 0 down: at 96 DPI
+// rows 0 to 14, one pen each; at `dpi` each pen takes the rows its row scales
+// to, so the strip keeps its height on screen. The 15 pens are created on
+// first use and shared by every page.
+void paintHeaderGradient(HDC dc, const RECT& rect, int dpi);
 // Releases the shared pens; harmless when already released. The next paint
 // creates them anew.
 void releaseHeaderPens();

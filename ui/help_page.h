@@ -2,6 +2,7 @@
 // (dialog IDD_ABOUT) shown in place of the text for the topic "About".
 #pragma once
 
+#include "morvane_version.h"
 #include "res/resource.h"
 #include "ui/dialog_helpers.h"
 
@@ -37,7 +38,7 @@ struct HelpPageState {
 // ---- The About panel -------------------------------------------------------
 
 inline constexpr char ABOUT_PRODUCT_NAME[] = MORVANE_PRODUCT_NAME;
-inline constexpr char ABOUT_VERSION[] = "Version 1.0";
+inline constexpr char ABOUT_VERSION[] = "Version " MORVANE_VERSION_SHORT; // the build's major.minor
 inline constexpr char ABOUT_COPYRIGHT[] = MORVANE_COPYRIGHT;
 inline constexpr char ABOUT_WEB_HEADING[] =
     "For updates, further information, and additional programs, visit:";
@@ -46,45 +47,6 @@ inline constexpr char ABOUT_WEB_ADDRESS[] = "https://morvane.example.org/";
 inline constexpr char ABOUT_MAIL_HEADING[] = "For questions, comments, or suggestions, send an e-mail to:";
 inline constexpr char ABOUT_MAIL_ADDRESS[] = "help@morvane.example.org";
 constexpr COLORREF ABOUT_LINK_COLOUR = rgb(15, 50, 170);
-
-// What the About panel keeps while its window lives, behind GWLP_USERDATA.
-struct AboutPanelState {
-    HFONT nameFont = nullptr;    // 20 points
-    HFONT versionFont = nullptr; // 12 points
-    HFONT textFont = nullptr;    // 8 points: copyright, headings, links
-    int dpi = 96;                // the panel's: its painted places are pixels at 96 DPI, scaled
-    int centreX = 0;             // half the client width, rounded down
-    // The emblem drawn for the panel's DPI, and the one the static loaded from
-    // the template, given back to it at the end; both nullptr at 96 DPI.
-    HBITMAP scaledEmblem = nullptr;
-    HBITMAP templateEmblem = nullptr;
-    // The clickable areas under the two links. Unlike the usual RECT, both
-    // edges belong to them: see linkContains.
-    RECT webLink {};
-    RECT mailLink {};
-    HCURSOR hand = nullptr;
-    HCURSOR previousCursor = nullptr; // the cursor the hand replaced
-    bool handShown = false;
-};
-
-// Whether `point` lies in `link`, its right and bottom edges included.
-bool linkContains(const RECT& link, POINT point);
-
-// One text the panel paints, in painting order: its font, its colour, and its
-// reference point in pixels at 96 DPI, the top-left corner, or for a centred
-// text the top-centre point, whose x is then the panel's middle.
-struct AboutText {
-    const char* text;
-    HFONT AboutPanelState::*font;
-    bool centred;
-    COLORREF colour;
-    int x;
-    int y;
-};
-constexpr int ABOUT_TEXT_COUNT = 7;
-extern const AboutText ABOUT_TEXTS[ABOUT_TEXT_COUNT];
-// Where `text` is painted on the panel: its reference point at the panel's DPI.
-POINT aboutTextPoint(const AboutPanelState& panel, const AboutText& text);
 
 // How the panel opens a link: ShellExecuteA. Tests put a recorder here so that
 // a click under Wine starts no browser or mail program.

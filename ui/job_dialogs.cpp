@@ -1,9 +1,9 @@
-// Message boxes, the overwrite question and the page-side job operations of
-// the window program: see job_dialogs.h.
+// Message boxes and the overwrite question of the window program: see
+// job_dialogs.h.
 #include "ui/job_dialogs.h"
 
 #include "res/resource.h"
-#include "ui/taskbar_progress.h"
+#include "ui/messages.h"
 #include "ui/text_win32.h"
 
 static_assert(ANSWER_OK == IDOK && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
@@ -91,61 +91,4 @@ int WindowPrompt::askOverwrite(const std::string& path) {
     const int answer = promptOverwrite(path);
     if (answer == IDNO) refusedPath = path;
     return answer;
-}
-
-void TogglePause(HWND page, JobControl& control) {
-    TogglePause(control,
-                [page](bool paused) { SetDlgItemTextA(page, IDC_PAUSE, paused ? "Resume" : "Pause"); });
-}
-
-void ConfirmCancel(JobControl& control) {
-    WindowPrompt prompt;
-    ConfirmCancel(control, prompt);
-}
-
-bool WorkerRunning(HANDLE worker) { return worker && WaitForSingleObject(worker, 0) == WAIT_TIMEOUT; }
-
-bool ConfirmExit(JobControl& control, HANDLE worker) {
-    WindowPrompt prompt;
-    return ConfirmExit(control, WorkerRunning(worker), prompt);
-}
-
-// Answers a box or dialog that a worker has open with its negative answer
-// where it has one (No, Cancel: nothing is replaced that was not agreed to),
-// else OK.
-static BOOL CALLBACK EndWorkerBox(HWND window, LPARAM) {
-    char name[8] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    for (int id : { IDNO, IDCANCEL, IDOK })
-        if (HWND button = GetDlgItem(window, id)) {
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-            break;
-        }
-    return TRUE;
-}
-
-void AwaitWorker(HANDLE worker) {
-    constexpr DWORD BOX_CHECK_MS = 100;
-    const DWORD thread = GetThreadId(worker);
-    for (;;) {
-        // Messages that other threads send to this one are handled meanwhile:
-        // a worker's box may send to the window while it opens or closes.
-        const DWORD wait = MsgWaitForMultipleObjects(1, &worker, FALSE, BOX_CHECK_MS, QS_SENDMESSAGE);
-        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) return;
-        MSG message;
-        if (wait == WAIT_OBJECT_0 + 1)
-            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        else if (thread)
-            EnumThreadWindows(thread, EndWorkerBox, 0);
-    }
-}
-
-void StopWorker(HWND page, JobControl& control, HANDLE& worker) {
-    KillTimer(page, STATUS_TIMER_ID);
-    RequestStop(control);
-    if (WorkerRunning(worker)) AwaitWorker(worker);
-    if (worker) CloseHandle(worker);
-    worker = nullptr;
-    EndDialog(page, 0);
 }

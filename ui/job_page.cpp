@@ -10,6 +10,7 @@
 #include "ui/dialog_helpers.h"
 #include "ui/display_scale.h"
 #include "ui/main_window.h"
+#include "ui/messages.h"
 #include "ui/status_panel.h"
 #include "ui/text_win32.h"
 
@@ -63,6 +64,20 @@ static LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam,
     return CallWindowProcA(state.previousSourceProc, field, message, wParam, lParam);
 }
 
+// The page's controls for a running job or an idle page: the inputs locked
+// while a job runs, Cancel and Pause offered, the panel's first row shown.
+static void SetJobControls(HWND page, bool jobRunning) {
+    auto enable = [page](int id, bool on) { EnableWindow(GetDlgItem(page, id), on ? TRUE : FALSE); };
+    auto show = [page](int id, bool on) { ShowWindow(GetDlgItem(page, id), on ? SW_SHOW : SW_HIDE); };
+    for (int id : { IDC_SOURCE, IDC_BROWSE_SOURCE, IDC_OUTPUT_DIR, IDC_BROWSE_OUTPUT, IDC_START })
+        enable(id, !jobRunning);
+    enable(IDC_CANCEL, jobRunning);
+    enable(IDC_PAUSE, jobRunning);
+    show(IDC_STATUS_BYTES, jobRunning);
+    show(IDC_STATUS_FILE, jobRunning);
+    jobPageState(page)->enableOwnInputs(page, !jobRunning);
+}
+
 void InitJobPage(HWND page, JobPageState* state) {
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     GetClientRect(page, &state->clientRect);
@@ -74,7 +89,7 @@ void InitJobPage(HWND page, JobPageState* state) {
     SendDlgItemMessageA(page, IDC_PROGRESS, MSG_TEXT_BAR_INIT, 0, 0);
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBARCOLOR, 0, rgb(175, 175, 255));
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETBKCOLOR, 0, rgb(230, 230, 255));
-    SetJobControls(page, false, state->isJoinPage);
+    SetJobControls(page, false);
 }
 
 void ShowFreeSpace(HWND page) {
@@ -97,42 +112,35 @@ void ShowInputProblem(HWND page, const std::string& text) {
     MessageBoxA(page, text.c_str(), "Error:", MB_TASKMODAL);
 }
 
-void StartJobThread(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const char* failure) {
+// The file part of a path, as the shell finds it.
+static std::string FileNameOf(const std::string& path) { return PathFindFileNameA(path.c_str()); }
+
+std::string NotReplacedLine(const std::string& refused, const char* rest) {
+    return formatted("Stopped: %s was not replaced; %s.", FileNameOf(refused).c_str(), rest);
+}
+
+// ---- The page's job: started, ticked and stopped here only ------------------
+
+// Whether the worker behind `worker` has not ended yet (a wait of 0 times
+// out; a failing wait counts as ended).
+static bool WorkerRunning(HANDLE worker) { return worker && WaitForSingleObject(worker, 0) == WAIT_TIMEOUT; }
+
+void StartJob(HWND page, LPTHREAD_START_ROUTINE routine, void* args, const char* failure) {
     JobPageState& state = *jobPageState(page);
-    SetJobControls(page, true, state.isJoinPage);
+    SetJobControls(page, true);
     // No worker runs: the records are the page's alone. Until the new worker
     // begins its job they hold none, so the panel shows nothing of the last.
     BeginJob(state.progress, 0, 0);
     state.prompt.refusedPath.clear();
     GetSystemTimeAsFileTime(&state.jobStarted);
-    if (state.worker) CloseHandle(state.worker); // only the most recent worker is ever asked about
     state.worker = CreateThread(nullptr, 0, routine, args, 0, nullptr);
     if (!state.worker) {
-        ResetStatusPanel(page, state.isJoinPage);
+        SetJobControls(page, false);
         MessageBoxA(page, failure, "Error:", MB_TASKMODAL);
         return;
     }
-    SetTimer(page, STATUS_TIMER_ID, STATUS_TIMER_INTERVAL_MS, nullptr);
+    SendMessageA(GetParent(page), MSG_JOB_STARTED, 0, 0);
 }
-
-bool HandleJobPageCommand(HWND page, int id, int code) {
-    JobPageState& state = *jobPageState(page);
-    switch (id) {
-    case IDC_BROWSE_OUTPUT:
-        browseForOutputDirectory(page);
-        ShowFreeSpace(page);
-        return true;
-    case IDC_OUTPUT_DIR:
-        if (code == EN_UPDATE) ShowFreeSpace(page);
-        return true;
-    case IDC_CANCEL: ConfirmCancel(state.control); return true;
-    case IDC_PAUSE: TogglePause(page, state.control); return true;
-    default: return false;
-    }
-}
-
-// The file part of a path, as the shell finds it.
-static std::string FileNameOf(const std::string& path) { return PathFindFileNameA(path.c_str()); }
 
 // The temporary file beside `finalPath` ("NAME.partial", "NAME.partial2", ...)
 // written last, if that was after `since` (less a second: file times may come
@@ -166,13 +174,7 @@ static std::string PartialWrittenSince(const std::string& finalPath, const FILET
 // The one line a job that stopped early leaves in its panel: what stopped it
 // and what it left on disk. "" after a failure, whose message has said so.
 static std::string StoppedJobLine(HWND page, JobPageState& state) {
-    const std::string& refused = state.prompt.refusedPath;
-    if (!refused.empty()) {
-        const SegmentPathParts parts(refused);
-        const bool earlierDone = !state.isJoinPage && parts.segmentNumber() > 1;
-        return formatted("Stopped: %s was not replaced; %s.", FileNameOf(refused).c_str(),
-                         earlierDone ? "the segments before it are complete" : "nothing was written");
-    }
+    if (!state.prompt.refusedPath.empty()) return state.stoppedAtNo(page, state.prompt.refusedPath);
     if (!CancelRequested(state.control)) return "";
     const std::string partial = PartialWrittenSince(
         state.outputPath(page, ReadSnapshot(state.progress).currentFile), state.jobStarted);
@@ -180,11 +182,70 @@ static std::string StoppedJobLine(HWND page, JobPageState& state) {
                            : formatted("Cancelled: %s keeps what was written.", partial.c_str());
 }
 
-static void OnStatusTimer(HWND page, JobPageState& state) {
-    const JobTick tick = StatusTick(state.worker, page, state.progress, state.control);
-    if (tick == JobTick::Running) return;
-    ResetStatusPanel(page, state.isJoinPage);
-    if (tick == JobTick::Stopped) ShowOutcome(page, StoppedJobLine(page, state));
+// One tick of the main window's job timer: the job's figures while its worker
+// runs (and what the title shows of them, in `view`); at the first tick after
+// it has ended, the page back to idle, with the fields emptied after a
+// complete job, or the line on what a stopped one left.
+static void OnJobTick(HWND page, JobPageState& state, JobView& view) {
+    if (!state.worker) return;
+    if (WorkerRunning(state.worker)) {
+        view = ShowProgress(state.progress, page, state.control);
+        return;
+    }
+    CloseHandle(state.worker);
+    state.worker = nullptr;
+    const bool completed = TakeFinished(state.progress, [&] {
+        for (int id : state.clearedAfterJob) SetDlgItemTextA(page, id, "");
+    });
+    SetJobControls(page, false);
+    ResetStatusPanel(page);
+    if (!completed) ShowOutcome(page, StoppedJobLine(page, state));
+}
+
+// Answers a box or dialog that a worker has open with its negative answer
+// where it has one (No, Cancel: nothing is replaced that was not agreed to),
+// else OK.
+static BOOL CALLBACK EndWorkerBox(HWND window, LPARAM) {
+    char name[8] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    for (int id : { IDNO, IDCANCEL, IDOK })
+        if (HWND button = GetDlgItem(window, id)) {
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+            break;
+        }
+    return TRUE;
+}
+
+// The one way a page ends its job itself (the window closes, the page goes):
+// told to stop at its next block, and waited for. A worker that waits in a box
+// of its own (its last message, a failure, a question) would never end: every
+// tenth of a second such a box is answered, No where it can be, so the wait
+// ends within moments of the job's next block.
+static void StopJob(JobPageState& state) {
+    RequestStop(state.control);
+    if (!state.worker) return;
+    constexpr DWORD BOX_CHECK_MS = 100;
+    const DWORD thread = GetThreadId(state.worker);
+    for (;;) {
+        // Messages that other threads send to this one are handled meanwhile:
+        // a worker's box may send to the window while it opens or closes.
+        const DWORD wait = MsgWaitForMultipleObjects(1, &state.worker, FALSE, BOX_CHECK_MS, QS_SENDMESSAGE);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) break;
+        MSG message;
+        if (wait == WAIT_OBJECT_0 + 1)
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        else if (thread)
+            EnumThreadWindows(thread, EndWorkerBox, 0);
+    }
+    CloseHandle(state.worker);
+    state.worker = nullptr;
+}
+
+// Pause/Resume: flips the job's pause and labels the button to match.
+static void TogglePauseButton(HWND page, JobControl& control) {
+    TogglePause(control,
+                [page](bool paused) { SetDlgItemTextA(page, IDC_PAUSE, paused ? "Resume" : "Pause"); });
 }
 
 // The exit question, on the job's own page: the two pages' questions read
@@ -194,7 +255,8 @@ static bool OnConfirmExit(HWND page, JobPageState& state) {
     const bool running = WorkerRunning(state.worker);
     if (running) SendMessageA(GetParent(page), MSG_SHOW_PAGE, 0, reinterpret_cast<LPARAM>(page));
     state.pausedBeforeExit = IsPaused(state.control);
-    const bool mayClose = ConfirmExit(state.control, state.worker);
+    WindowPrompt asker;
+    const bool mayClose = ConfirmExit(state.control, running, asker);
     state.heldForExit = running && mayClose;
     return mayClose;
 }
@@ -203,11 +265,35 @@ static bool OnConfirmExit(HWND page, JobPageState& state) {
 // the question, paused or not, its button labelled to match.
 static void OnExitRefused(HWND page, JobPageState& state) {
     if (state.heldForExit && IsPaused(state.control) != state.pausedBeforeExit)
-        TogglePause(page, state.control);
+        TogglePauseButton(page, state.control);
     state.heldForExit = false;
 }
 
-bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& result) {
+// ---- Commands and messages ----------------------------------------------------
+
+bool HandleJobPageCommand(HWND page, int id, int code) {
+    JobPageState& state = *jobPageState(page);
+    switch (id) {
+    case IDC_BROWSE_OUTPUT:
+        browseForOutputDirectory(page);
+        ShowFreeSpace(page);
+        return true;
+    case IDC_OUTPUT_DIR:
+        if (code == EN_UPDATE) ShowFreeSpace(page);
+        return true;
+    case IDC_CANCEL: {
+        WindowPrompt asker;
+        ConfirmCancel(state.control, asker);
+        return true;
+    }
+    case IDC_PAUSE: TogglePauseButton(page, state.control); return true;
+    default: return false;
+    }
+}
+
+// The messages both working pages treat alike; true when it did, with the
+// dialog procedure's result in `result`.
+static bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     JobPageState* state = jobPageState(page);
     if (!state) return false;
     result = TRUE;
@@ -221,16 +307,13 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
     }
     case WM_CLOSE:
         releaseHeaderPens();
-        StopWorker(page, state->control, state->worker);
+        StopJob(*state);
+        EndDialog(page, 0);
         return true;
     case WM_NCDESTROY:
-        // A page destroyed without WM_CLOSE still stops and waits for its worker,
-        // which borrows this record.
-        RequestStop(state->control);
-        if (state->worker) {
-            AwaitWorker(state->worker);
-            CloseHandle(state->worker);
-        }
+        // A page destroyed without WM_CLOSE still stops and waits for its
+        // worker, which borrows this record.
+        StopJob(*state);
         SetWindowLongPtrA(page, GWLP_USERDATA, 0);
         delete state;
         return false;
@@ -238,7 +321,7 @@ bool HandleJobPageMessage(HWND page, UINT message, WPARAM wParam, INT_PTR& resul
         *reinterpret_cast<unsigned char*>(wParam) = OnConfirmExit(page, *state) ? 1 : 0;
         return true;
     case MSG_EXIT_REFUSED: OnExitRefused(page, *state); return true;
-    case WM_TIMER: OnStatusTimer(page, *state); return true;
+    case MSG_JOB_TICK: OnJobTick(page, *state, *reinterpret_cast<JobView*>(lParam)); return true;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
@@ -264,6 +347,6 @@ INT_PTR JobPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam, void 
         if (!jobPageState(page)) return FALSE;
         if (IsInput(HIWORD(wParam))) ShowOutcome(page, ""); // the last job's line stays until then
         return onCommand(page, LOWORD(wParam), HIWORD(wParam));
-    default: return HandleJobPageMessage(page, message, wParam, result) ? result : FALSE;
+    default: return HandleJobPageMessage(page, message, wParam, lParam, result) ? result : FALSE;
     }
 }

@@ -9,6 +9,8 @@
 #include "ui/job_page.h"
 #include "ui/join_page.h"
 #include "ui/split_page.h"
+#include "ui/status_panel.h"
+#include "ui/text_win32.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -20,7 +22,11 @@ namespace {
 
 MainWindowState state;
 
-constexpr int CONTROL_SOURCE_PATH = IDC_SOURCE;
+// The window's one job timer: while a job runs, each tick refreshes both
+// working pages' status panels, then the title and the taskbar button.
+constexpr UINT_PTR JOB_TIMER_ID = 109;
+constexpr UINT JOB_TIMER_INTERVAL_MS = 1000;
+
 // Where a tab's caption goes in its tab, and how far an unselected tab's
 // white reaches below it, in pixels at 96 DPI.
 constexpr int CAPTION_X = 5;
@@ -122,7 +128,7 @@ BOOL OnInitDialog(HWND window, const char* commandLine) {
     EnableWindow(state.currentPage, TRUE);
     SendMessageA(tabs, TCM_SETCURSEL, segment ? 1 : 0, 0);
     placeCurrentPage(window);
-    SetFocus(GetDlgItem(state.currentPage, CONTROL_SOURCE_PATH));
+    SetFocus(GetDlgItem(state.currentPage, IDC_SOURCE));
     return TRUE;
 }
 
@@ -143,7 +149,7 @@ void ShowPage(HWND window, int index) {
     placeCurrentPage(window);
     EnableWindow(state.currentPage, TRUE);
     ShowWindow(state.currentPage, SW_SHOW);
-    SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : CONTROL_SOURCE_PATH));
+    SetFocus(GetDlgItem(state.currentPage, index == HELP_PAGE ? IDC_TOPICS : IDC_SOURCE));
 }
 
 void OnTabChange(HWND window) {
@@ -199,11 +205,33 @@ void OnClose(HWND window) {
         SelectPage(window, shown);
         return;
     }
+    KillTimer(window, JOB_TIMER_ID);
     DeleteObject(state.tabFont);
     state.tabFont = nullptr;
     state.taskbar.button.reset(); // before the entry ends the component services
     for (HWND page : state.pages) SendMessageA(page, WM_CLOSE, 0, 0);
     PostQuitMessage(0);
+}
+
+// A tick of the job timer: each working page shows its job's progress or,
+// once its worker has ended, returns to idle. The title and the taskbar
+// button show one job: the first that shows progress, split before join
+// ("Morvane" and nothing when none does). The timer stops when no job runs.
+void OnJobTimer(HWND window) {
+    JobView shown;
+    bool anyRunning = false;
+    for (int index : { SPLIT_PAGE, JOIN_PAGE }) {
+        JobView view;
+        SendMessageA(state.pages[index], MSG_JOB_TICK, 0, reinterpret_cast<LPARAM>(&view));
+        anyRunning = anyRunning || view.running;
+        if (view.showsProgress && !shown.showsProgress) shown = view;
+    }
+    if (shown.showsProgress)
+        setWindowTextFormat(window, "%u%% - Morvane", shown.percent);
+    else
+        SetWindowTextA(window, "Morvane");
+    ShowTaskbarJob(window, state.taskbar, shown.showsProgress, shown.percent, shown.paused);
+    if (!anyRunning) KillTimer(window, JOB_TIMER_ID);
 }
 
 void OnShowPage(HWND window, HWND page) {
@@ -274,9 +302,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE: OnClose(window); return TRUE;
     case MSG_SHOW_PAGE: OnShowPage(window, reinterpret_cast<HWND>(lParam)); return TRUE;
-    case MSG_TASKBAR_PROGRESS:
-    case MSG_TASKBAR_IDLE:
-    case MSG_TASKBAR_FAILURE: OnTaskbarMessage(window, state.taskbar, message, wParam, lParam); return TRUE;
+    case MSG_JOB_STARTED: SetTimer(window, JOB_TIMER_ID, JOB_TIMER_INTERVAL_MS, nullptr); return TRUE;
+    case WM_TIMER:
+        if (wParam == JOB_TIMER_ID) OnJobTimer(window);
+        return TRUE;
+    case MSG_TASKBAR_FAILURE: ShowTaskbarFailure(window, state.taskbar, wParam != 0); return TRUE;
     default: return FALSE;
     }
 }

@@ -1,8 +1,10 @@
 // The process entry and the main window (dialog IDD_MAIN): the tabs "Split", "Join"
-// and "Help", one page per tab, and the closing protocol that asks both
-// working pages before the program ends.
+// and "Help", one page per tab, the one job timer that refreshes the pages'
+// status panels, the title and the taskbar button, and the closing protocol
+// that asks both working pages before the program ends.
 #pragma once
 
+#include "ui/messages.h"
 #include "ui/taskbar_progress.h"
 
 #include <windows.h>
@@ -11,17 +13,6 @@
 // ends: white for pages and unselected tabs, grey for the selected tab.
 extern const HBRUSH whiteBrush;
 extern const HBRUSH greyBrush;
-
-// The main window's question to a working page: may the program end? wParam
-// points at one byte, 1 on sending; the page sets it to 0 to keep running. A
-// page that holds its job while it asks keeps it held until the pages close
-// or MSG_EXIT_REFUSED comes.
-constexpr UINT MSG_CONFIRM_EXIT = WM_APP + 1;
-// To each working page when the program does not end after all (a page said
-// No): a job held for the exit question goes on as it was before it.
-constexpr UINT MSG_EXIT_REFUSED = WM_APP + 6;
-// From a page to the main window: select my tab and show me (lParam: the page).
-constexpr UINT MSG_SHOW_PAGE = WM_APP + 7;
 
 enum PageIndex { SPLIT_PAGE = 0, JOIN_PAGE = 1, HELP_PAGE = 2, PAGE_COUNT = 3 };
 

@@ -3,14 +3,13 @@
 #include "ui/split_page.h"
 
 #include "core/display_format.h"
-#include "split/split_input.h"
 #include "core/segment_name.h"
 #include "res/resource.h"
 #include "split/size_text.h"
 #include "split/split_engine.h"
+#include "split/split_input.h"
 #include "ui/dialog_helpers.h"
 #include "ui/job_page.h"
-#include "ui/status_panel.h"
 #include "ui/text_win32.h"
 
 #include <commctrl.h>
@@ -122,14 +121,23 @@ static void BrowseSource(HWND page) {
     ShowFreeSpace(page);
 }
 
+// The page's own inputs, idle or while a job runs: the two modes, the field
+// (and unit list) of the mode chosen, the other mode's staying disabled, and
+// the checksum box.
+static void EnableOwnInputs(HWND page, bool idle) {
+    const bool byCount = isChecked(page, IDC_MODE_COUNT);
+    for (int id : { IDC_MODE_COUNT, IDC_MODE_SIZE, IDC_WRITE_LISTING }) enableItem(page, id, idle);
+    enableItem(page, IDC_FILE_COUNT, idle && byCount);
+    enableItem(page, IDC_CUSTOM_SIZE, idle && !byCount);
+    enableItem(page, IDC_SIZE_UNIT, idle && !byCount);
+}
+
 // The radio buttons: by number of files, or by a custom size per file. The
 // other mode's fields are disabled and its display emptied.
 static void SelectMode(HWND page, bool byCount) {
     CheckDlgButton(page, IDC_MODE_COUNT, byCount ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(page, IDC_MODE_SIZE, byCount ? BST_UNCHECKED : BST_CHECKED);
-    enableItem(page, IDC_CUSTOM_SIZE, !byCount);
-    enableItem(page, IDC_SIZE_UNIT, !byCount);
-    enableItem(page, IDC_FILE_COUNT, byCount);
+    EnableOwnInputs(page, true);
     SetDlgItemTextA(page, byCount ? IDC_COUNT_DISPLAY : IDC_SIZE_PER_FILE, "");
     if (byCount)
         ShowSizePerFile(page);
@@ -157,6 +165,18 @@ static std::string SegmentPath(HWND page, std::uint32_t index) {
                               state.plan.segmentCount());
 }
 
+// The line after a No at the question about `refused`: which segments are new
+// and which old when the split leaves a mix of two splits behind, else what
+// the split did write.
+static std::string StoppedAtNo(HWND page, const std::string& refused) {
+    const SplitPageState& state = stateOf(page);
+    const auto stoppedAt = static_cast<std::uint32_t>(SegmentPathParts(refused).segmentNumber());
+    const std::string mix = SplitStopNote(state.request, state.plan, stoppedAt);
+    if (!mix.empty()) return mix;
+    return NotReplacedLine(refused,
+                           stoppedAt > 1 ? "the segments before it are complete" : "nothing was written");
+}
+
 static DWORD WINAPI SplitWorkerThread(LPVOID parameter) {
     SplitWorker(*static_cast<SplitThreadArgs*>(parameter));
     return 0;
@@ -166,13 +186,14 @@ static void StartSplit(HWND page) {
     SplitPageState& state = stateOf(page);
     const std::string problem = CheckSplitInput(ReadSplitInput(page), state.request);
     if (!problem.empty()) return ShowInputProblem(page, problem);
+    state.request.writeListing = isChecked(page, IDC_WRITE_LISTING);
     if (isSegmentPath(state.request.sourcePath) &&
         MessageBoxA(page, TEXT_SOURCE_IS_SEGMENT, "Confirm Input Pathname:", MB_OKCANCEL | MB_TASKMODAL) !=
             IDOK)
         return;
     if (!PrepareSplitPlan(state.request, state.plan, state.prompt)) return;
-    StartJobThread(page, SplitWorkerThread, &state.args,
-                   "The split could not be started: the system could not create a worker thread.");
+    StartJob(page, SplitWorkerThread, &state.args,
+             "The split could not be started: the system could not create a worker thread.");
 }
 
 static BOOL OnCommand(HWND page, int id, int code) {
@@ -199,16 +220,19 @@ static BOOL OnCommand(HWND page, int id, int code) {
 // ---- Messages --------------------------------------------------------------
 
 static void InitSplitPage(HWND page, const char* initialPath) {
-    auto* state = new SplitPageState;
-    state->onSourceEnter = OnSourceEnter;
-    state->onSourceDropped = OnSourceDropped;
-    state->outputPath = SegmentPath;
-    InitJobPage(page, state);
     for (const char* unit : UNIT_NAMES)
         SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
     SendDlgItemMessageA(page, IDC_SIZE_UNIT, CB_SETCURSEL, static_cast<WPARAM>(SizeUnit::MB), 0);
     CheckDlgButton(page, IDC_MODE_SIZE, BST_CHECKED);
-    SetJobControls(page, false, false);
+    auto* state = new SplitPageState;
+    state->onSourceEnter = OnSourceEnter;
+    state->onSourceDropped = OnSourceDropped;
+    state->enableOwnInputs = EnableOwnInputs;
+    state->clearedAfterJob = { IDC_SOURCE,     IDC_SOURCE_SIZE,   IDC_OUTPUT_DIR,  IDC_FREE_SPACE,
+                               IDC_FILE_COUNT, IDC_COUNT_DISPLAY, IDC_CUSTOM_SIZE, IDC_SIZE_PER_FILE };
+    state->outputPath = SegmentPath;
+    state->stoppedAtNo = StoppedAtNo;
+    InitJobPage(page, state);
 
     if (initialPath) {
         SetDlgItemTextA(page, IDC_SOURCE, initialPath);

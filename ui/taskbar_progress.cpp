@@ -40,24 +40,15 @@ std::unique_ptr<TaskbarButton> CreateShellTaskbarButton(HWND window) {
 
 TaskbarButtonFactory createTaskbarButton = CreateShellTaskbarButton;
 
-void OnTaskbarMessage(HWND window, TaskbarProgress& taskbar, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case MSG_TASKBAR_PROGRESS:
-        taskbar.showing = true;
-        taskbar.percent = static_cast<unsigned>(wParam);
-        taskbar.paused = lParam != 0;
-        break;
-    case MSG_TASKBAR_IDLE: taskbar.showing = false; break;
-    case MSG_TASKBAR_FAILURE: taskbar.failuresOpen += wParam ? 1 : (taskbar.failuresOpen > 0 ? -1 : 0); break;
-    default: return;
-    }
+// Shows on the button what `taskbar` holds. The value first: setting it
+// switches a button without progress to the normal state, which the state
+// then corrects.
+static void Refresh(HWND window, TaskbarProgress& taskbar) {
     if (!taskbar.created) {
         taskbar.created = true;
         taskbar.button = createTaskbarButton(window);
     }
     if (!taskbar.button) return;
-    // The value first: setting it switches a button without progress to the
-    // normal state, which the state then corrects.
     TaskbarState state = TaskbarState::None;
     if (taskbar.failuresOpen > 0) {
         taskbar.button->setPercent(taskbar.showing ? taskbar.percent : 100);
@@ -67,4 +58,16 @@ void OnTaskbarMessage(HWND window, TaskbarProgress& taskbar, UINT message, WPARA
         state = taskbar.paused ? TaskbarState::Paused : TaskbarState::Normal;
     }
     taskbar.button->setState(state);
+}
+
+void ShowTaskbarJob(HWND window, TaskbarProgress& taskbar, bool showing, unsigned percent, bool paused) {
+    taskbar.showing = showing;
+    taskbar.percent = percent;
+    taskbar.paused = paused;
+    Refresh(window, taskbar);
+}
+
+void ShowTaskbarFailure(HWND window, TaskbarProgress& taskbar, bool opened) {
+    taskbar.failuresOpen += opened ? 1 : (taskbar.failuresOpen > 0 ? -1 : 0);
+    Refresh(window, taskbar);
 }

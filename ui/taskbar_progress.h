@@ -28,24 +28,21 @@ std::unique_ptr<TaskbarButton> CreateShellTaskbarButton(HWND window);
 using TaskbarButtonFactory = std::unique_ptr<TaskbarButton> (*)(HWND window);
 extern TaskbarButtonFactory createTaskbarButton;
 
-// The main window's messages that drive the button. Progress and idle come
-// from the page whose tick writes the title, right after it writes it, so the
-// button follows the title; the failure message may be posted from a worker.
-constexpr UINT MSG_TASKBAR_PROGRESS = WM_APP + 3; // wParam: whole percent; lParam: 1 when paused
-constexpr UINT MSG_TASKBAR_IDLE = WM_APP + 4;
-constexpr UINT MSG_TASKBAR_FAILURE = WM_APP + 5; // wParam: 1 a failure box opened, 0 it was dismissed
-
 // What the main window keeps for its button.
 struct TaskbarProgress {
     std::unique_ptr<TaskbarButton> button;
-    bool created = false; // creation is tried once, at the first message: COM is up by then
+    bool created = false; // creation is tried once, at the first use: COM is up by then
     bool showing = false; // the title shows a job's percentage
     unsigned percent = 0; // the title's percentage
     bool paused = false;
     int failuresOpen = 0; // failure boxes shown and not yet dismissed (a split's and a join's)
 };
 
-// Takes one of the messages above and shows the result on the button. While
-// a failure box is open the button shows the error state over everything
-// else; with no percentage shown yet the red bar is full, so that it is seen.
-void OnTaskbarMessage(HWND window, TaskbarProgress& taskbar, UINT message, WPARAM wParam, LPARAM lParam);
+// The job the title shows, at each tick of the window's job timer: its whole
+// percentage and whether it is held; `showing` false when the title shows
+// none.
+void ShowTaskbarJob(HWND window, TaskbarProgress& taskbar, bool showing, unsigned percent, bool paused);
+// A failure box opened (true) or was dismissed (false): MSG_TASKBAR_FAILURE.
+// While one is open the button shows the error state over everything else;
+// with no percentage shown the red bar is full, so that it is seen.
+void ShowTaskbarFailure(HWND window, TaskbarProgress& taskbar, bool opened);

@@ -3,15 +3,6 @@
 
 #include <vector>
 
-int messageBoxFormat(HWND owner, const char* caption, UINT type, const char* format, ...) {
-    std::string text;
-    va_list args;
-    va_start(args, format);
-    formatStringV(text, format, args);
-    va_end(args);
-    return MessageBoxA(owner, text.c_str(), caption, type);
-}
-
 int setWindowTextFormat(HWND window, const char* format, ...) {
     std::string text;
     va_list args;

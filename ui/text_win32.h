@@ -1,14 +1,10 @@
-// Formatted text for windows: message boxes and window and item texts of any
-// length (measured, allocated, formatted, used, freed; never cut).
+// Formatted text for windows: window and item texts of any length (measured,
+// allocated, formatted, used, freed; never cut).
 #pragma once
 
 #include "core/format_text.h"
 
 #include <windows.h>
-
-// Gives the id of the button pressed.
-int messageBoxFormat(HWND owner, const char* caption, UINT type, const char* format, ...)
-    MORVANE_PRINTF(4, 5);
 
 // Set a window's or a dialog item's text; give the text's length.
 int setWindowTextFormat(HWND window, const char* format, ...) MORVANE_PRINTF(2, 3);

@@ -17,8 +17,10 @@ namespace gui {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-constexpr int BOX_TEXT = 0xFFFF; // the static that holds a message box's text
+constexpr int BOX_TEXT = 0xFFFF;     // the static that holds a message box's text
+constexpr int OPEN_FILE_NAME = 1148; // the open-file dialog's file name field (cmb13)
 enum Page { SPLIT, JOIN, HELP };
+inline const char* const PAGE_NAMES[] = { "Split", "Join", "Help" };
 
 // A visible top-level dialog or box of `process` with this caption, polled for
 // at most `limit`; nullptr when none came. (Boxes opened by workers have no owner.)
@@ -31,6 +33,9 @@ inline HWND FindBox(const std::string& caption, std::chrono::milliseconds limit 
         if (Clock::now() >= end) return nullptr;
     }
 }
+
+// The lParam of a key message for `vk` pressed once: its scan code, a repeat count of 1.
+inline LPARAM KeyData(UINT vk) { return static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16 | 1; }
 
 // The child dialog of `parent` that holds control `id`: a page, the About panel.
 inline HWND ChildWith(HWND parent, int id) {
@@ -63,7 +68,7 @@ inline std::future<std::string> AnswerLater(const std::string& caption, int butt
         if (HWND control = box ? GetDlgItem(box, button) : nullptr)
             Click(control);
         else if (box && button == IDCANCEL) // no Cancel button: Esc, as the keyboard gives it
-            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, KeyData(VK_ESCAPE));
         // Gone before the next box is looked for, which may have the same caption.
         for (const auto end = Clock::now() + 10s; box && IsWindowVisible(box) && Clock::now() < end;)
             std::this_thread::sleep_for(1ms);
@@ -86,12 +91,14 @@ struct Window {
     }
     ~Window() { DestroyWindow(main); }
     HWND item(int page, int id) const { return GetDlgItem(pages[page], id); }
-    // The page on show (-1: none) and the tab selected, as "page/tab".
+    // The name of the page on show when its tab is the one selected; else
+    // which page shows under which tab.
     std::string shown() const {
         int page = -1;
         for (int i : { SPLIT, JOIN, HELP }) page = IsWindowVisible(pages[i]) ? i : page;
-        return std::to_string(page) + "/" +
-               std::to_string(SendDlgItemMessageA(main, IDC_TABS, TCM_GETCURSEL, 0, 0));
+        const auto tab = SendDlgItemMessageA(main, IDC_TABS, TCM_GETCURSEL, 0, 0);
+        const std::string name = page < 0 ? "no page" : PAGE_NAMES[page];
+        return tab == page ? name : name + " under tab " + std::to_string(tab);
     }
     std::string text(int page, int id) const { return Text(item(page, id)); }
     bool enabled(int page, int id) const { return IsWindowEnabled(item(page, id)) != FALSE; }
@@ -108,8 +115,8 @@ struct Window {
         SendMessageA(pages[page], WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(item(page, id)));
     }
     void enter(int page, int id) const {
-        SendMessageA(item(page, id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        SendMessageA(item(page, id), WM_CHAR, '\r', 0x001C0001);
+        SendMessageA(item(page, id), WM_KEYDOWN, VK_RETURN, KeyData(VK_RETURN));
+        SendMessageA(item(page, id), WM_CHAR, '\r', KeyData(VK_RETURN));
     }
     // A key pressed and released in a control that has the focus, as the
     // keyboard sends it: posted, so that it passes the program's message loop,
@@ -120,9 +127,8 @@ struct Window {
         keys[VK_CONTROL] = ctrl ? 0x80 : 0;
         keys[VK_SHIFT] = shift ? 0x80 : 0;
         SetKeyboardState(keys);
-        const auto scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
-        PostMessageA(target, WM_KEYDOWN, vk, scan | 1);
-        PostMessageA(target, WM_KEYUP, vk, scan | 1 | static_cast<LPARAM>(0xC0000000u));
+        PostMessageA(target, WM_KEYDOWN, vk, KeyData(vk));
+        PostMessageA(target, WM_KEYUP, vk, KeyData(vk) | static_cast<LPARAM>(0xC0000000u)); // released
         pump([] { return true; });             // what is queued, and what that queues
         keys[VK_CONTROL] = keys[VK_SHIFT] = 0; // none held before: the thread's keys are all posted
         SetKeyboardState(keys);

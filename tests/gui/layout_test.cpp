@@ -1,8 +1,9 @@
 // The main window laid out at the display scale this process started with:
 // tests/gui/at_each_scale runs it at 96, 120, 144 and 192 DPI. Every page lies
 // in the tab control's pane below the tabs, no control of a page covers
-// another or is cut by the page's edge, each tab caption is drawn whole inside
-// its tab, and the About panel's texts stay apart and off the emblem.
+// another or is cut by the page's edge, a check box's caption fits beside its
+// mark, each tab caption is drawn whole inside its tab, and the About panel's
+// painted texts stay apart and off the emblem, each link opening where it shows.
 #include "tests/gui/harness.h"
 #include "ui/display_scale.h"
 #include "ui/help_page.h"
@@ -43,13 +44,9 @@ std::string ClassOf(HWND window) {
     GetClassNameA(window, name, sizeof name);
     return name;
 }
-
-// What a control shows of itself on its page: a static text only its text
-// (left or right in its box; nothing while empty), any other control its box.
-RECT Footprint(HWND control, HWND page) {
-    RECT box = In(control, page);
-    const auto style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
-    if (ClassOf(control) != "Static" || (style & SS_TYPEMASK) > SS_RIGHT) return box;
+DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+// The size of a control's text in its own font.
+SIZE TextSize(HWND control) {
     const std::string text = Text(control);
     SIZE size {};
     HDC dc = GetDC(control);
@@ -57,9 +54,17 @@ RECT Footprint(HWND control, HWND page) {
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    const bool right =
-        (style & SS_TYPEMASK) == SS_RIGHT || (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_RIGHT);
-    if (right)
+    return size;
+}
+
+// What a control shows of itself on its page: a static text only its text
+// (left or right in its box; nothing while empty), any other control its box.
+RECT Footprint(HWND control, HWND page) {
+    RECT box = In(control, page);
+    const DWORD style = StyleOf(control);
+    if (ClassOf(control) != "Static" || (style & SS_TYPEMASK) > SS_RIGHT) return box;
+    const SIZE size = TextSize(control);
+    if ((style & SS_TYPEMASK) == SS_RIGHT || (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_RIGHT))
         box.left = box.right - size.cx;
     else
         box.right = box.left + size.cx;
@@ -68,76 +73,64 @@ RECT Footprint(HWND control, HWND page) {
     return box;
 }
 
-bool IsGroupBox(HWND control) {
-    return ClassOf(control) == "Button" && (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+bool IsButton(HWND control, DWORD type) {
+    return ClassOf(control) == "Button" && (StyleOf(control) & BS_TYPEMASK) == type;
+}
+// A check box or radio button on show: its caption must fit beside its mark.
+bool IsChoice(HWND control) {
+    return IsWindowVisible(control) &&
+           (IsButton(control, BS_AUTOCHECKBOX) || IsButton(control, BS_CHECKBOX) ||
+            IsButton(control, BS_RADIOBUTTON) || IsButton(control, BS_AUTORADIOBUTTON));
 }
 
-// A 32-bit copy of what `window` shows on screen, row by row from the top.
+// A copy of what `window`'s client area shows on screen, row by row from the top.
 struct Pixels {
     int width = 0, height = 0;
     std::vector<DWORD> bits;
-    DWORD at(int x, int y) const { return bits[static_cast<std::size_t>(y * width + x)]; }
-    // Whether a pixel is ink: the captions are black, their tabs grey or white.
-    bool ink(int x, int y) const {
-        const DWORD p = at(x, y);
-        return (p & 0xFF) < 96 && (p >> 8 & 0xFF) < 96 && (p >> 16 & 0xFF) < 96;
+    // Whether a pixel is ink: darker in some colour than `paper` (the tabs'
+    // grey is 210, the About panel white).
+    bool ink(int x, int y, DWORD paper) const {
+        const DWORD p = bits[static_cast<std::size_t>(y * width + x)];
+        return std::min({ p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF }) < paper;
     }
-    // The bounding box of the ink inside `area`; empty when there is none.
-    RECT inkIn(const RECT& area) const {
-        RECT box { area.right, area.bottom, area.left, area.top };
+    // The bounding box of the ink inside `area` and outside `skipped`; empty when there is none.
+    RECT inkIn(const RECT& area, DWORD paper, const RECT& skipped = {}) const {
+        RECT box {};
         for (int y = area.top; y < area.bottom; ++y)
             for (int x = area.left; x < area.right; ++x)
-                if (ink(x, y))
-                    box = { std::min(box.left, static_cast<LONG>(x)), std::min(box.top, static_cast<LONG>(y)),
-                            std::max(box.right, static_cast<LONG>(x + 1)),
-                            std::max(box.bottom, static_cast<LONG>(y + 1)) };
-        return box.left < box.right ? box : RECT {};
+                if (const RECT dot { x, y, x + 1, y + 1 }; ink(x, y, paper) && !Inside(dot, skipped))
+                    UnionRect(&box, &box, &dot);
+        return box;
     }
 };
 
-Pixels Capture(HDC source, int width, int height) {
-    Pixels pixels;
-    pixels.width = width;
-    pixels.height = height;
+Pixels Capture(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client;
+    GetClientRect(window, &client);
+    Pixels pixels { client.right, client.bottom, {} };
     BITMAPINFO info {};
-    info.bmiHeader = { sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+    info.bmiHeader = { sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
     void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
+    HDC source = GetDC(window), memory = CreateCompatibleDC(source);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, pixels.width, pixels.height, source, 0, 0, SRCCOPY);
     GdiFlush();
-    const auto* first = static_cast<const DWORD*>(bits);
-    pixels.bits.assign(first, first + width * height);
+    pixels.bits.assign(static_cast<const DWORD*>(bits),
+                       static_cast<const DWORD*>(bits) + pixels.width * pixels.height);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
+    ReleaseDC(window, source);
     return pixels;
 }
 
-// The ink of `text` drawn black on white in Tahoma of `points` at `dpi`.
-SIZE InkOf(const char* text, int points, int dpi) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 100);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    HFONT font = CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, 0,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
-    HGDIOBJ oldFont = SelectObject(memory, font);
-    RECT all { 0, 0, 400, 100 };
-    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(memory, 0);
-    SetBkMode(memory, TRANSPARENT);
-    TextOutA(memory, 10, 10, text, lstrlenA(text));
-    const RECT ink = Capture(memory, 400, 100).inkIn(all);
-    SelectObject(memory, oldFont);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(font);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return { ink.right - ink.left, ink.bottom - ink.top };
+// What the About panel opens, recorded in place of ShellExecuteA.
+std::string opened;
+HINSTANCE WINAPI RecordOpen(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
+    opened = file;
+    return nullptr;
 }
 
 class Layout : public ::testing::Test {
@@ -179,10 +172,14 @@ TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
             const int idA = GetDlgCtrlID(controls[i]);
             EXPECT_TRUE(Inside(a, client))
                 << index << "/" << idA << ": " << Show(a) << " in " << Show(client);
+            const int marked = GetSystemMetrics(SM_CXMENUCHECK) + scaled(4, dpi) + TextSize(controls[i]).cx;
+            EXPECT_TRUE(!IsChoice(controls[i]) || marked <= a.right - a.left)
+                << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked << " in "
+                << Show(a);
             for (std::size_t j = i + 1; j < controls.size(); ++j) {
                 const RECT b = Footprint(controls[j], page);
-                const bool framed =
-                    (IsGroupBox(controls[i]) && Inside(b, a)) || (IsGroupBox(controls[j]) && Inside(a, b));
+                const bool framed = (IsButton(controls[i], BS_GROUPBOX) && Inside(b, a)) ||
+                                    (IsButton(controls[j], BS_GROUPBOX) && Inside(a, b));
                 EXPECT_TRUE(framed || !Overlap(a, b)) << index << ": " << idA << " " << Show(a) << " and "
                                                       << GetDlgCtrlID(controls[j]) << " " << Show(b);
             }
@@ -190,62 +187,55 @@ TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
     }
 }
 
+// Inside each tab's border lines (dark too; below lies the pane's line, not
+// the tab's) its caption is drawn whole: clear of them by a row and a column.
 TEST_F(Layout, EachTabCaptionIsDrawnWholeInsideItsTab) {
-    w.pump([] { return false; }, std::chrono::milliseconds(300)); // painted
-    RECT client;
-    GetClientRect(tabs, &client);
-    HDC dc = GetDC(tabs);
-    const Pixels shown = Capture(dc, client.right, client.bottom);
-    ReleaseDC(tabs, dc);
-    const char* captions[] = { "Split", "Join", "Help" };
+    const Pixels shown = Capture(tabs);
     for (int index : { SPLIT, JOIN, HELP }) {
-        // Inside the tab's border lines, which are dark too; below it is the
-        // pane's line, not the tab's.
-        const RECT tab = item(index);
-        const RECT ink = shown.inkIn({ tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom });
-        const SIZE whole = InkOf(captions[index], 8, dpi); // a pixel less: smoothing on another background
-        EXPECT_TRUE(ink.right - ink.left >= whole.cx - 1 && ink.bottom - ink.top >= whole.cy - 1)
-            << captions[index] << ": ink " << Show(ink) << " in " << Show(tab) << ", whole " << whole.cx
-            << "x" << whole.cy;
+        const RECT tab = item(index), inner { tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom };
+        const RECT ink = shown.inkIn(inner, 96),
+                   clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
+        EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
+            << PAGE_NAMES[index] << ": ink " << Show(ink) << " in " << Show(tab);
     }
 }
 
-TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblem) {
+// The painted texts are the bands of rows with ink beside the emblem: seven,
+// each apart from the next, none touching the panel's edge or the emblem.
+TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpensWhereItShows) {
+    aboutShellOpen = RecordOpen;
     w.tab(HELP);
     w.pick(HELP, IDC_TOPICS, LB_SETCURSEL, ABOUT_TOPIC);
     HWND panel = ChildWith(w.pages[HELP], IDC_EMBLEM);
-    const auto& state = *reinterpret_cast<const AboutPanelState*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
-    RECT client, page;
-    GetClientRect(panel, &client);
+    RECT page;
     GetClientRect(w.pages[HELP], &page);
     EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), page)) << Show(In(panel, w.pages[HELP]));
-    const RECT emblem = In(GetDlgItem(panel, IDC_EMBLEM), panel);
-    BITMAP image {};
-    GetObjectA(
-        reinterpret_cast<HBITMAP>(SendDlgItemMessageA(panel, IDC_EMBLEM, STM_GETIMAGE, IMAGE_BITMAP, 0)),
-        sizeof image, &image);
-    EXPECT_EQ(image.bmWidth, scaled(90, dpi));
-    EXPECT_TRUE(Inside(emblem, client)) << Show(emblem);
-    std::vector<RECT> boxes;
-    HDC dc = GetDC(panel);
-    for (const AboutText& text : ABOUT_TEXTS) {
-        SelectObject(dc, state.*text.font);
-        SIZE size {};
-        GetTextExtentPoint32A(dc, text.text, lstrlenA(text.text), &size);
-        const POINT at = aboutTextPoint(state, text);
-        const LONG left = text.centred ? at.x - size.cx / 2 : at.x;
-        const RECT box { left, at.y, left + size.cx, at.y + size.cy };
-        EXPECT_TRUE(Inside(box, client) && !Overlap(box, emblem)) << text.text << " " << Show(box);
-        for (const RECT& other : boxes) EXPECT_FALSE(Overlap(box, other)) << text.text << " " << Show(box);
-        boxes.push_back(box);
+    RECT window, at; // the panel on the screen, whatever the window's size, for its pixels
+    GetWindowRect(w.main, &window);
+    GetWindowRect(panel, &at);
+    SetWindowPos(w.main, nullptr, window.left - at.left, window.top - at.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    const Pixels shown = Capture(panel);
+    const RECT emblem = In(GetDlgItem(panel, IDC_EMBLEM), panel),
+               edges { 1, 1, shown.width - 1, shown.height - 1 };
+    EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << Show(emblem);
+    std::vector<RECT> texts;
+    for (int y = 0; y < shown.height; ++y) {
+        const RECT row = shown.inkIn({ 0, y, shown.width, y + 1 }, 255, emblem);
+        if (IsRectEmpty(&row)) continue;
+        if (texts.empty() || texts.back().bottom < y)
+            texts.push_back(row); // after a blank row: the next text
+        UnionRect(&texts.back(), &texts.back(), &row);
     }
-    ReleaseDC(panel, dc);
-    // Each link's clickable area holds its text's rows, across the middle.
-    for (int link : { 5, 6 }) {
-        const RECT area = link == 5 ? state.webLink : state.mailLink,
-                   text = boxes[static_cast<std::size_t>(link)];
-        EXPECT_TRUE(Inside({ state.centreX - 1, text.top, state.centreX + 1, text.bottom }, area))
-            << Show(text) << " in " << Show(area);
+    ASSERT_EQ(texts.size(), 7u); // name, version, copyright, web heading and link, mail heading and address
+    for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << Show(text);
+    const std::string links[] = { ABOUT_WEB_ADDRESS, std::string("mailto:") + ABOUT_MAIL_ADDRESS };
+    for (int link : { 4, 6 }) {
+        const RECT& text = texts[static_cast<std::size_t>(link)];
+        opened.clear();
+        SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2));
+        EXPECT_EQ(opened, links[link / 2 - 2]) << Show(text);
     }
 }
 
