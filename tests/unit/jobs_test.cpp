@@ -429,31 +429,6 @@ TEST(Rename, WaitsForAProgramThatHoldsTheFileForAMoment) {
     EXPECT_TRUE(ReadFile(temp.file("b")) == OLD);
 }
 
-// Between two file systems the kernel refuses to copy: the bytes go through
-// memory instead, exactly, in both directions.
-TEST_F(SplitWorkerTest, CopiesAcrossFileSystemsThroughMemory) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows copies through memory in every case";
-#else
-    struct stat here {
-    }, shm {};
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(temp.path().c_str(), &here) != 0 || here.st_dev == shm.st_dev)
-        GTEST_SKIP() << "needs /dev/shm on another file system than " << temp.path();
-    std::string other = "/dev/shm/morvane-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(other.data()), nullptr);
-    Plan("cross.bin", 300007, 3);
-    split.outputDir = other;
-    SplitWorker(splitArgs);
-    ExpectTally(300007, true);
-    join = { other + "/cross.bin.2_of_3", temp.path(), "joined" };
-    JoinWorker(joinArgs);
-    ExpectTally(300007, true);
-    EXPECT_EQ(prompt.messages, (Texts { SPLIT_DONE, JOIN_DONE }));
-    EXPECT_TRUE(ReadFile(joined) == source);
-    fs::remove_all(other);
-#endif
-}
-
 TEST_F(SplitWorkerTest, ASourceThatShrinksDuringTheSplitIsAReadFailure) {
 #ifdef _WIN32
     GTEST_SKIP() << "the worker's open source cannot be truncated by another handle on Windows";
