@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -113,6 +114,15 @@ public:
 private:
     friend CopyOutcome copyBytes(File& in, File& out, std::uint32_t length, void* buffer, CopyTally& tally);
     void countWritten(std::uint32_t length) { unflushed_ += length; }
+    // Takes over what every platform keeps of an open file, all but its handle.
+    void takeState(File& other) {
+        path_ = std::move(other.path_);
+        failure_ = other.failure_;
+        unflushed_ = other.unflushed_;
+        behindStart_ = other.behindStart_;
+        behindLength_ = other.behindLength_;
+        behindState_ = other.behindState_;
+    }
     std::string path_;
     Result failure_;
     std::int64_t unflushed_ = 0;    // written since write-behind last acted

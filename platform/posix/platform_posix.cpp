@@ -39,12 +39,7 @@ File::File(File&& other) noexcept { *this = std::move(other); }
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
-        path_ = std::move(other.path_);
-        failure_ = other.failure_;
-        unflushed_ = other.unflushed_;
-        behindStart_ = other.behindStart_;
-        behindLength_ = other.behindLength_;
-        behindState_ = other.behindState_;
+        takeState(other);
         fd_ = other.fd_;
         other.fd_ = -1;
     }
