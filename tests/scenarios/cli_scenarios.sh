@@ -3,7 +3,7 @@
 #   basic   a round trip through every command: files, messages, exit codes, Ctrl-C
 #   faults  a disk that fills, a directory that vanishes, a member removed, held
 #           or unreadable files: the exact message and exactly what stays on disk
-#   scale   a file over 4 GiB cut in two and joined back; a set of 301 segments
+#   scale   a file over 4 GiB cut in two and joined back
 #   listing sets with their checksum listing, damaged one way at a time
 #   safety  an interrupted split, a source reached through a link or named with
 #           a backslash, a source that is no file: nothing lost, no false set
@@ -263,14 +263,6 @@ readonly TOO_MANY="The specified output size would make more than 4,294,967,295 
   Please enter a larger file size."
 mark() { printf 'mark@%-11s' "$1"; }
 scale() {
-  # 301 segments, numbered 001 to 301, the last one shorter.
-  local many="$work/many" m="$work/many/many.bin"
-  head -c 100003 /dev/urandom > "$many.bin"; mkdir -p "$many" "$work/many-joined"
-  expect 0 "" split "$many.bin" -o "$many" -s 333B
-  check "301 segments, 001 to 301, the last with the 103 bytes left" \
-    test "$(ls "$many" | wc -l)" -eq 301 -a -f "$m.001_of_301" -a "$(size "$m.301_of_301")" -eq 103
-  expect 0 "" join "$m.150_of_301" -o "$work/many-joined"
-  check "they join back" cmp -s "$many.bin" "$work/many-joined/many.bin"
   # A file of 4 GiB + 8 KiB cut at 4 GiB + 4 KiB. In memory, so that it takes
   # seconds, not minutes; sparse where it can be; never more than 4.2 GiB.
   local big="$work/big" total=$(( (1 << 32) + 8192 )) cut=$(( (1 << 32) + 4096 )) o
