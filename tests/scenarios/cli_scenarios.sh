@@ -446,7 +446,11 @@ readonly CHECKED="File joining operation complete! All 3 segments match d.bin.sh
 readonly LINE_2="line 2 is not a line of one (a hash of 64 hex digits, two spaces, a file\
  name)."
 damage_none() { :; }
-damage_middle_byte() { printf X | dd of="$d/d.bin.2_of_3" bs=1 seek=50 conv=notrunc status=none; }
+# One bit of byte 50 flipped (writing a fixed byte leaves 1 set in 256 as it was).
+damage_middle_byte() {
+  local byte; byte=$(od -An -tu1 -j50 -N1 "$d/d.bin.2_of_3")
+  printf "\\$(printf %o $((byte ^ 1)))" | dd of="$d/d.bin.2_of_3" bs=1 seek=50 conv=notrunc status=none
+}
 damage_malformed() { sed -i '2s/  / /' "$d/d.bin.sha256"; }
 listing() {
   local d="$work/listed" row message listing
