@@ -385,6 +385,10 @@ cow() {
     test $(( $(df_kib "$xfs" 3) - used )) -lt 2621
   # Three segments not aligned to blocks: the kernel copies what it cannot share.
   expect 0 "" split "$src" -n 3 -o "$xfs/set"
+  # Hashed for a listing, the bytes the kernel shares or copies are read again.
+  mkdir "$xfs/listed"; expect 0 "" split "$src" -n 3 --sums -o "$xfs/listed"
+  check "and the listing of such a split is right" bash -c 'cd "$1" &&
+    sha256sum -c --quiet --strict --ignore-missing src.bin.sha256' -- "$xfs/listed"
   start join "$xfs/set/src.bin.1_of_3" -o "$xfs/out" -O stopped.bin; poll 0.002 test -e "$partial"
   kill -INT "$pid"; await "$pid" "$job"
   if [ "$code" -eq 0 ]; then skip "the join ended before Ctrl-C reached it"
