@@ -10,22 +10,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+// Boxes in failure messages: found by argument-dependent lookup, as RECT is global.
+std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+}
 
 namespace {
 
 using namespace gui;
 
-std::string Show(const RECT& r) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
-    return text;
-}
+// Nothing (an empty box: a static text without text) lies inside anything.
 bool Inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
+    RECT both;
+    return UnionRect(&both, &inner, &outer) && EqualRect(&both, &outer);
 }
 // Boxes that meet in dialog units may share a row or column of pixels: the
 // dialog manager rounds each control's place and size on its own.
@@ -141,9 +141,8 @@ protected:
 
     void SetUp() override {
         // The run must be at the scale it was started for, or it proves nothing.
-        if (const char* expected = std::getenv("MORVANE_EXPECTED_DPI")) {
-            ASSERT_EQ(dpi, std::atoi(expected));
-        }
+        const char* expected = std::getenv("MORVANE_EXPECTED_DPI");
+        ASSERT_EQ(dpi, expected ? std::atoi(expected) : dpi);
     }
     RECT item(int index) const {
         RECT r {};
@@ -160,8 +159,7 @@ TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
     for (int index : { SPLIT, JOIN, HELP }) {
         w.tab(index);
         HWND page = w.pages[index];
-        EXPECT_TRUE(Inside(In(page, tabs), pane))
-            << index << ": " << Show(In(page, tabs)) << " in " << Show(pane);
+        EXPECT_TRUE(Inside(In(page, tabs), pane)) << index << ": " << In(page, tabs);
         RECT client;
         GetClientRect(page, &client);
         std::vector<HWND> controls;
@@ -170,18 +168,16 @@ TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const RECT a = Footprint(controls[i], page);
             const int idA = GetDlgCtrlID(controls[i]);
-            EXPECT_TRUE(Inside(a, client))
-                << index << "/" << idA << ": " << Show(a) << " in " << Show(client);
+            EXPECT_TRUE(Inside(a, client)) << index << "/" << idA << ": " << a;
             const int marked = GetSystemMetrics(SM_CXMENUCHECK) + scaled(4, dpi) + TextSize(controls[i]).cx;
             EXPECT_TRUE(!IsChoice(controls[i]) || marked <= a.right - a.left)
-                << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked << " in "
-                << Show(a);
+                << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked;
             for (std::size_t j = i + 1; j < controls.size(); ++j) {
                 const RECT b = Footprint(controls[j], page);
                 const bool framed = (IsButton(controls[i], BS_GROUPBOX) && Inside(b, a)) ||
                                     (IsButton(controls[j], BS_GROUPBOX) && Inside(a, b));
-                EXPECT_TRUE(framed || !Overlap(a, b)) << index << ": " << idA << " " << Show(a) << " and "
-                                                      << GetDlgCtrlID(controls[j]) << " " << Show(b);
+                EXPECT_TRUE(framed || !Overlap(a, b))
+                    << index << ": " << idA << " " << a << " and " << GetDlgCtrlID(controls[j]) << " " << b;
             }
         }
     }
@@ -196,7 +192,7 @@ TEST_F(Layout, EachTabCaptionIsDrawnWholeInsideItsTab) {
         const RECT ink = shown.inkIn(inner, 96),
                    clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
         EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
-            << PAGE_NAMES[index] << ": ink " << Show(ink) << " in " << Show(tab);
+            << PAGE_NAMES[index] << ": ink " << ink << " in " << tab;
     }
 }
 
@@ -209,7 +205,7 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     HWND panel = ChildWith(w.pages[HELP], IDC_EMBLEM);
     RECT page;
     GetClientRect(w.pages[HELP], &page);
-    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), page)) << Show(In(panel, w.pages[HELP]));
+    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), page)) << In(panel, w.pages[HELP]);
     RECT window, at; // the panel on the screen, whatever the window's size, for its pixels
     GetWindowRect(w.main, &window);
     GetWindowRect(panel, &at);
@@ -218,7 +214,7 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     const Pixels shown = Capture(panel);
     const RECT emblem = In(GetDlgItem(panel, IDC_EMBLEM), panel),
                edges { 1, 1, shown.width - 1, shown.height - 1 };
-    EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << Show(emblem);
+    EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << emblem;
     std::vector<RECT> texts;
     for (int y = 0; y < shown.height; ++y) {
         const RECT row = shown.inkIn({ 0, y, shown.width, y + 1 }, 255, emblem);
@@ -228,14 +224,14 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
         UnionRect(&texts.back(), &texts.back(), &row);
     }
     ASSERT_EQ(texts.size(), 7u); // name, version, copyright, web heading and link, mail heading and address
-    for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << Show(text);
+    for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << text;
     const std::string links[] = { ABOUT_WEB_ADDRESS, std::string("mailto:") + ABOUT_MAIL_ADDRESS };
     for (int link : { 4, 6 }) {
         const RECT& text = texts[static_cast<std::size_t>(link)];
         opened.clear();
         SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON,
                      MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2));
-        EXPECT_EQ(opened, links[link / 2 - 2]) << Show(text);
+        EXPECT_EQ(opened, links[link / 2 - 2]) << text;
     }
 }
 

@@ -27,19 +27,17 @@ const char* const ASKED_EXIT = "Are you sure you want to exit?";
 
 // What the main window's taskbar button was told last, recorded in place of
 // ITaskbarList3: none of these windows talks to a real taskbar.
-struct TaskbarRecord final : TaskbarButton {
+struct {
     TaskbarState state = TaskbarState::None;
     unsigned percent = 0;
-    void setState(TaskbarState value) override { state = value; }
-    void setPercent(unsigned value) override { percent = value; }
 } taskbar;
 const TaskbarButtonFactory shellTaskbarButton =
     std::exchange(createTaskbarButton, [](HWND) -> std::unique_ptr<TaskbarButton> {
-        struct Forward final : TaskbarButton {
-            void setState(TaskbarState value) override { taskbar.setState(value); }
-            void setPercent(unsigned value) override { taskbar.setPercent(value); }
+        struct Record final : TaskbarButton {
+            void setState(TaskbarState value) override { taskbar.state = value; }
+            void setPercent(unsigned value) override { taskbar.percent = value; }
         };
-        return std::make_unique<Forward>();
+        return std::make_unique<Record>();
     });
 
 // Writes `bytes` at `path` (UTF-8) in the extended form, which takes any
@@ -58,7 +56,7 @@ protected:
 
     void SetUp() override {
         CreateDirectoryA(out.c_str(), nullptr);
-        taskbar.setState(TaskbarState::None);
+        taskbar.state = TaskbarState::None;
     }
     std::string file(const std::string& name, std::size_t size, std::uint32_t seed = 7) {
         WriteFile(temp.file(name), PatternBytes(size, seed));
@@ -76,9 +74,9 @@ protected:
     }
     // Presses Start and gives the text of the box with `caption` that follows, answered OK.
     std::string start(int page, const char* caption = "Error:") {
-        auto box = AnswerLater(caption, IDOK);
+        auto box = AnswerLater(caption, { IDOK });
         w.click(page, IDC_START);
-        const std::string text = w.await(box);
+        const std::string text = w.await(std::move(box));
         EXPECT_TRUE(idle(page)) << text; // the job, if any, over and the page usable
         return text;
     }
@@ -142,15 +140,14 @@ TEST_F(Scenario, EachBadInputIsRefusedWithItsMessageAndASegmentAsSourceIsConfirm
     // A segment as source: Cancel stops; OK splits into the segments alone
     // (no checksum file unless asked for).
     splitInto(file("movie.avi.03_of_12", 100), "4");
-    w.post(SPLIT, IDC_START);
-    EXPECT_EQ(w.answer("Confirm Input Pathname:", IDCANCEL),
-              "It appears you have entered as input the pathname of an already-split file "
-              "segment.\r\nAre you sure you wish to continue?");
-    EXPECT_TRUE(ListDirectory(out).empty());
-    w.post(SPLIT, IDC_START);
-    w.answer("Confirm Input Pathname:", IDOK);
-    EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
-    EXPECT_EQ(ListDirectory(out).size(), 4u);
+    for (int button : { IDCANCEL, IDOK }) {
+        w.post(SPLIT, IDC_START);
+        EXPECT_EQ(w.answer("Confirm Input Pathname:", button),
+                  "It appears you have entered as input the pathname of an already-split file "
+                  "segment.\r\nAre you sure you wish to continue?");
+        EXPECT_EQ(button == IDOK ? w.answer("Complete", IDOK) : "", button == IDOK ? SPLIT_DONE : "");
+        EXPECT_EQ(ListDirectory(out).size(), button == IDOK ? 4u : 0u);
+    }
 }
 
 TEST_F(Scenario, TheSplitPageShowsSizesCountsAndSpaceAsTheInputsChange) {
@@ -162,8 +159,8 @@ TEST_F(Scenario, TheSplitPageShowsSizesCountsAndSpaceAsTheInputsChange) {
     WriteLongPath(deep + "\\movie.avi", PatternBytes(1572864));
     w.type(SPLIT, IDC_SOURCE, deep + "\\movie.avi");
     w.type(SPLIT, IDC_OUTPUT_DIR, out);
-    EXPECT_EQ(w.text(SPLIT, IDC_SOURCE_SIZE), "File size: 1.50 MB");
-    EXPECT_EQ(w.text(SPLIT, IDC_FREE_SPACE).rfind("Disk Space Available: ", 0), 0u);
+    EXPECT_EQ(w.text(SPLIT, IDC_SOURCE_SIZE) + "|" + w.text(SPLIT, IDC_FREE_SPACE).substr(0, 22),
+              "File size: 1.50 MB|Disk Space Available: ");
     // By count, of ten bytes (the first files take the remainder); by size, of 10 KiB in each unit.
     w.type(SPLIT, IDC_SOURCE, file("ten.bin", 10));
     w.click(SPLIT, IDC_MODE_COUNT);
@@ -208,11 +205,11 @@ TEST_F(Scenario, TheJoinPageSummarisesTheSetWithItsChecksumFileAndFillsTheOutput
     EXPECT_TRUE(w.pump([&] { return !posted(); }));
     EXPECT_EQ(w.text(JOIN, IDC_SUMMARY), "");
     w.type(JOIN, IDC_SOURCE, readme); // Enter: the directory, and the name when it has an extension
-    w.enter(JOIN, IDC_SOURCE);
+    w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
     EXPECT_EQ(shown(), "2 files (20 Bytes)|" + temp.path() + "\\|");
     std::ofstream(temp.file("movie.avi.sha256")) << "no listing\n";
     w.type(JOIN, IDC_SOURCE, a);
-    w.enter(JOIN, IDC_SOURCE);
+    w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
     EXPECT_EQ(shown(), "3 files (2.93 KB), checksum file unusable|" + temp.path() + "\\|movie.avi");
     std::ofstream(temp.file("README.sha256")) << ListingLine(std::string(64, '0'), "README.1_of_2")
                                               << ListingLine(std::string(64, '0'), "README.2_of_2");
@@ -250,7 +247,7 @@ TEST_F(Scenario, ASplitWithItsChecksumFileAndItsJoinThroughTheWindowGiveTheFileB
         EXPECT_FALSE(w.enabled(SPLIT, id)) << id;
     w.tab(JOIN); // joined back beside the segments: Enter fills the output from the path typed
     w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
-    w.enter(JOIN, IDC_SOURCE);
+    w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
     EXPECT_EQ(summary(), "12 files (976.57 KB), checked against " + name + ".sha256");
     EXPECT_EQ(start(JOIN, ""),
               "File joining operation complete!\r\n\r\nAll 12 segments match " + name + ".sha256.");
@@ -262,7 +259,7 @@ TEST_F(Scenario, ASplitWithItsChecksumFileAndItsJoinThroughTheWindowGiveTheFileB
     // and the taskbar button is red with a full bar.
     DeleteFileA(part(source, 1, 12).c_str());
     w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
-    w.enter(JOIN, IDC_SOURCE);
+    w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
     w.click(JOIN, IDC_START);
     HWND refusal = nullptr;
     ASSERT_TRUE(w.pump([&] { return (refusal = FindBox("Error:")) != nullptr; }));
@@ -315,8 +312,9 @@ TEST_F(Scenario, TheOverwriteQuestionAnsweredNoEscYesOrYesToAll) {
             got.push_back(ReadFile(part(source, k, 3)));
         }
         EXPECT_EQ(got, want) << row.answers[0];
-        EXPECT_EQ(w.text(SPLIT, IDC_SOURCE), done ? "" : source); // stopped: the inputs stay
-        EXPECT_EQ(w.text(SPLIT, IDC_OUTCOME), row.line);
+        // Stopped, the inputs stay, and the page says what was left.
+        EXPECT_EQ(w.text(SPLIT, IDC_SOURCE) + "|" + w.text(SPLIT, IDC_OUTCOME),
+                  (done ? "" : source) + "|" + row.line);
     }
 }
 
@@ -341,15 +339,12 @@ TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToE
     // The bar rounds; the title and the taskbar button never say 100 before the end.
     EXPECT_EQ(w.text(SPLIT, IDC_PROGRESS) + "|" + Text(w.main), "100.0%|99% - Morvane");
     EXPECT_TRUE(taskbar.state == TaskbarState::Paused && taskbar.percent == 99) << taskbar.percent;
-    EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).rfind("Time Elapsed: ", 0), 0u);
-    EXPECT_EQ(w.text(SPLIT, IDC_REMAINING).rfind("Estimated Time Remaining: ", 0), 0u);
-    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), 0); // reserved aside, nothing copied
+    EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).substr(0, 14) + "|" + w.text(SPLIT, IDC_REMAINING).substr(0, 26),
+              "Time Elapsed: |Estimated Time Remaining: ");
     EXPECT_FALSE(w.enabled(SPLIT, IDC_WRITE_LISTING));
     w.click(SPLIT, IDC_PAUSE);
     EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
     ASSERT_TRUE(idle(SPLIT));
-    EXPECT_EQ(ReadFile(second), last);
-    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), -1); // renamed over the old file
     EXPECT_EQ(taskbar.state, TaskbarState::None);
 
     // A join of two 1 MiB members into joined.bin, which exists, held by the
@@ -372,30 +367,22 @@ TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToE
     w.tab(HELP);
     const int answers[][2] = { { IDYES, IDNO }, { IDNO, IDYES }, { IDYES, IDCANCEL } };
     for (const auto& [split, join] : answers) {
-        auto seen = std::async(std::launch::async, [&, split = split, join = join] {
-            std::string asked;
-            for (int button : { split, join })
-                asked +=
-                    AnswerLater("Exit:", button, BOX_TEXT, "", [&] { return " on " + w.shown(); }).get() +
-                    "|";
-            return asked;
-        });
+        auto seen = AnswerLater("Exit:", { split, join }, BOX_TEXT, "", [&] { return " on " + w.shown(); });
         PostMessageA(w.main, WM_CLOSE, 0, 0);
-        const std::string asked = w.await(seen); // before the window is read: it pumps the close
-        EXPECT_EQ(asked + w.shown() + ": " + w.text(SPLIT, IDC_PAUSE) + "|" + w.text(JOIN, IDC_PAUSE),
+        const std::string asked = w.await(std::move(seen)); // before the window is read: it pumps the close
+        EXPECT_EQ(asked + "|" + w.shown() + ": " + w.text(SPLIT, IDC_PAUSE) + "|" + w.text(JOIN, IDC_PAUSE),
                   std::string(ASKED_EXIT) + " on Split|" + ASKED_EXIT + " on Join|Help: Pause|Resume");
         EXPECT_EQ(w.quitCode, -1);
     }
     // The join cancelled (Yes) stops and keeps its inputs; the old output
-    // stays whole, the cancelled one under the next free temporary name.
+    // stays whole, the cancelled one under the next free temporary name (the
+    // engine's own tests hold what lies in it).
     w.post(JOIN, IDC_CANCEL);
     EXPECT_EQ(w.answer("Confirm Cancel:", IDYES), "Are you sure you want to cancel?");
     ASSERT_TRUE(idle(JOIN));
-    EXPECT_EQ(w.text(JOIN, IDC_SOURCE), first);
     EXPECT_EQ(ReadFile(joined), Bytes({ 'x' }));
-    EXPECT_EQ(ReadFile(joined + PARTIAL_SUFFIX), Bytes({ 'o', 'l', 'd' }));
-    EXPECT_EQ(FileSize(joined + PARTIAL_SUFFIX + "2"), (2 << 20) - 1);
-    EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "Cancelled: joined.bin.partial2 keeps what was written.");
+    EXPECT_EQ(w.text(JOIN, IDC_SOURCE) + "|" + w.text(JOIN, IDC_OUTCOME),
+              first + "|Cancelled: joined.bin.partial2 keeps what was written.");
     w.type(JOIN, IDC_OUTPUT_NAME, "other.bin"); // said until the next input
     EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "");
 
@@ -404,8 +391,8 @@ TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToE
     PostMessageA(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(w.answer("Exit:", IDYES), ASKED_EXIT);
     EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
-    EXPECT_EQ(ReadFile(second), last); // the earlier complete one, untouched
-    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), 0);
+    EXPECT_EQ(ReadFile(second), last);               // the one resumed earlier, untouched
+    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), 0); // reserved aside, nothing copied
 }
 
 // A worker's last box stays above the window, and closing while it is open
@@ -417,7 +404,7 @@ TEST_F(Scenario, AWorkersBoxStaysInFrontAndClosingEndsItWithItsWorker) {
     HWND done = nullptr;
     ASSERT_TRUE(w.pump([&] { return (done = FindBox("Complete")) != nullptr; }));
     EXPECT_NE(GetWindowLongA(done, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    auto exit = AnswerLater("Exit:", IDYES);
+    auto exit = AnswerLater("Exit:", { IDYES });
     auto rescue = std::async(std::launch::async, [done] {
         const bool ended = WaitUntil([done] { return !IsWindowVisible(done); }, 8s);
         if (!ended) Click(GetDlgItem(done, IDOK));
@@ -453,9 +440,9 @@ TEST_F(Scenario, EscKeepsThePageEnterStartsAndCtrlTabOrCtrlPageDownWalkTheTabs) 
         w.key(w.item(f.page, f.field), VK_ESCAPE);
         EXPECT_EQ(w.shown(), PAGE_NAMES[f.page]) << f.field;
         if (f.enter.empty()) continue;
-        auto box = AnswerLater(f.enter == SPLIT_DONE ? "Complete" : "Error:", IDOK);
+        auto box = AnswerLater(f.enter == SPLIT_DONE ? "Complete" : "Error:", { IDOK });
         w.key(w.item(f.page, f.field), VK_RETURN);
-        EXPECT_EQ(w.await(box), f.enter) << f.field;
+        EXPECT_EQ(w.await(std::move(box)), f.enter) << f.field;
     }
     w.tab(SPLIT); // all with Ctrl, round the ends both ways
     const struct {
