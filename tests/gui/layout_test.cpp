@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -45,6 +46,11 @@ std::string ClassOf(HWND window) {
     return name;
 }
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+RECT ClientOf(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return client;
+}
 // The size of a control's text in its own font.
 SIZE TextSize(HWND control) {
     const std::string text = Text(control);
@@ -73,14 +79,9 @@ RECT Footprint(HWND control, HWND page) {
     return box;
 }
 
-bool IsButton(HWND control, DWORD type) {
-    return ClassOf(control) == "Button" && (StyleOf(control) & BS_TYPEMASK) == type;
-}
-// A check box or radio button on show: its caption must fit beside its mark.
-bool IsChoice(HWND control) {
-    return IsWindowVisible(control) &&
-           (IsButton(control, BS_AUTOCHECKBOX) || IsButton(control, BS_CHECKBOX) ||
-            IsButton(control, BS_RADIOBUTTON) || IsButton(control, BS_AUTORADIOBUTTON));
+bool IsButton(HWND control, std::initializer_list<DWORD> types) {
+    const DWORD type = StyleOf(control) & BS_TYPEMASK;
+    return ClassOf(control) == "Button" && std::find(types.begin(), types.end(), type) != types.end();
 }
 
 // A copy of what `window`'s client area shows on screen, row by row from the top.
@@ -106,22 +107,19 @@ struct Pixels {
 
 Pixels Capture(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT client;
-    GetClientRect(window, &client);
-    Pixels pixels { client.right, client.bottom, {} };
+    Pixels pixels { ClientOf(window).right, ClientOf(window).bottom, {} };
     BITMAPINFO info {};
     info.bmiHeader = { sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
     void* bits = nullptr;
     HDC source = GetDC(window), memory = CreateCompatibleDC(source);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.width, pixels.height, source, 0, 0, SRCCOPY);
     GdiFlush();
     pixels.bits.assign(static_cast<const DWORD*>(bits),
                        static_cast<const DWORD*>(bits) + pixels.width * pixels.height);
-    SelectObject(memory, old);
+    DeleteDC(memory); // first: the bitmap is no longer selected
     DeleteObject(bitmap);
-    DeleteDC(memory);
     ReleaseDC(window, source);
     return pixels;
 }
@@ -151,48 +149,44 @@ protected:
     }
 };
 
-TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
-    RECT pane;
-    GetClientRect(tabs, &pane);
+// Inside each tab's border lines (dark too; below lies the pane's line, not
+// the tab's) its caption is drawn whole: clear of them by a row and a column.
+TEST_F(Layout, EachTabShowsItsCaptionWholeAndItsPageInThePaneWithTheControlsApartAndWhole) {
+    const Pixels captions = Capture(tabs);
+    RECT pane = ClientOf(tabs);
     InflateRect(&pane, -1, -1); // inside the frame's lines
     for (int index : { SPLIT, JOIN, HELP }) pane.top = std::max(pane.top, item(index).bottom);
     for (int index : { SPLIT, JOIN, HELP }) {
+        const RECT tab = item(index), inner { tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom };
+        const RECT ink = captions.inkIn(inner, 96),
+                   clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
+        EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
+            << PAGE_NAMES[index] << ": ink " << ink << " in " << tab;
         w.tab(index);
         HWND page = w.pages[index];
         EXPECT_TRUE(Inside(In(page, tabs), pane)) << index << ": " << In(page, tabs);
-        RECT client;
-        GetClientRect(page, &client);
         std::vector<HWND> controls;
         for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
             if (ClassOf(c) != "#32770") controls.push_back(c); // the About panel: below
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const RECT a = Footprint(controls[i], page);
             const int idA = GetDlgCtrlID(controls[i]);
-            EXPECT_TRUE(Inside(a, client)) << index << "/" << idA << ": " << a;
+            EXPECT_TRUE(Inside(a, ClientOf(page))) << index << "/" << idA << ": " << a;
+            // A check box or radio button on show: its caption must fit beside its mark.
+            const bool choice =
+                IsWindowVisible(controls[i]) &&
+                IsButton(controls[i], { BS_AUTOCHECKBOX, BS_CHECKBOX, BS_RADIOBUTTON, BS_AUTORADIOBUTTON });
             const int marked = GetSystemMetrics(SM_CXMENUCHECK) + scaled(4, dpi) + TextSize(controls[i]).cx;
-            EXPECT_TRUE(!IsChoice(controls[i]) || marked <= a.right - a.left)
+            EXPECT_TRUE(!choice || marked <= a.right - a.left)
                 << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked;
             for (std::size_t j = i + 1; j < controls.size(); ++j) {
                 const RECT b = Footprint(controls[j], page);
-                const bool framed = (IsButton(controls[i], BS_GROUPBOX) && Inside(b, a)) ||
-                                    (IsButton(controls[j], BS_GROUPBOX) && Inside(a, b));
+                const bool framed = (IsButton(controls[i], { BS_GROUPBOX }) && Inside(b, a)) ||
+                                    (IsButton(controls[j], { BS_GROUPBOX }) && Inside(a, b));
                 EXPECT_TRUE(framed || !Overlap(a, b))
                     << index << ": " << idA << " " << a << " and " << GetDlgCtrlID(controls[j]) << " " << b;
             }
         }
-    }
-}
-
-// Inside each tab's border lines (dark too; below lies the pane's line, not
-// the tab's) its caption is drawn whole: clear of them by a row and a column.
-TEST_F(Layout, EachTabCaptionIsDrawnWholeInsideItsTab) {
-    const Pixels shown = Capture(tabs);
-    for (int index : { SPLIT, JOIN, HELP }) {
-        const RECT tab = item(index), inner { tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom };
-        const RECT ink = shown.inkIn(inner, 96),
-                   clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
-        EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
-            << PAGE_NAMES[index] << ": ink " << ink << " in " << tab;
     }
 }
 
@@ -203,9 +197,7 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     w.tab(HELP);
     w.pick(HELP, IDC_TOPICS, LB_SETCURSEL, ABOUT_TOPIC);
     HWND panel = ChildWith(w.pages[HELP], IDC_EMBLEM);
-    RECT page;
-    GetClientRect(w.pages[HELP], &page);
-    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), page)) << In(panel, w.pages[HELP]);
+    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), ClientOf(w.pages[HELP]))) << In(panel, w.pages[HELP]);
     RECT window, at; // the panel on the screen, whatever the window's size, for its pixels
     GetWindowRect(w.main, &window);
     GetWindowRect(panel, &at);

@@ -72,10 +72,11 @@ protected:
         w.click(SPLIT, mode);
         w.type(SPLIT, mode == IDC_MODE_COUNT ? IDC_FILE_COUNT : IDC_CUSTOM_SIZE, count);
     }
-    // Presses Start and gives the text of the box with `caption` that follows, answered OK.
-    std::string start(int page, const char* caption = "Error:") {
+    // Presses Start, or Enter in field `press`, and gives the text of the box
+    // with `caption` that follows, answered OK.
+    std::string start(int page, const char* caption = "Error:", int press = IDC_START) {
         auto box = AnswerLater(caption, { IDOK });
-        w.click(page, IDC_START);
+        press == IDC_START ? w.click(page, press) : w.key(w.item(page, press), VK_RETURN);
         const std::string text = w.await(std::move(box));
         EXPECT_TRUE(idle(page)) << text; // the job, if any, over and the page usable
         return text;
@@ -109,24 +110,27 @@ protected:
 
 // A row for each field of each page, and for the plan check after them (the
 // checks themselves, shared with the command line, have their own tests).
-TEST_F(Scenario, EachBadInputIsRefusedWithItsMessageAndASegmentAsSourceIsConfirmed) {
+// Enter in a one-line field of a working page presses its Split! or Join!.
+TEST_F(Scenario, BadInputIsRefusedBeforeStartOrEnterAndASegmentAsSourceIsConfirmedAndClosingEndsTheLastBox) {
     const std::string ten = file("ten.bin", 10), one = file("movie.avi.1_of_2", 10);
     CreateDirectoryA(temp.file("folder").c_str(), nullptr);
-    const int SIZE = IDC_CUSTOM_SIZE, COUNT = IDC_FILE_COUNT, NAME = IDC_OUTPUT_NAME;
+    const int SIZE = IDC_CUSTOM_SIZE, COUNT = IDC_FILE_COUNT, NAME = IDC_OUTPUT_NAME, DIR = IDC_OUTPUT_DIR;
     const struct {
         int field; // the Split page's count or size (Megabytes), or the Join page's name
+        int press; // IDC_START, or the field Enter is pressed in
         std::string source, directory, value, text;
     } cases[] = {
-        { SIZE, "", out, "1", "Please enter an input file path." },
-        { SIZE, temp.file("folder"), out, "1", "The specified input path is a directory, not a file." },
-        { SIZE, ten, "", "1", "Please enter an output directory." },
-        { COUNT, ten, out, "4294967296", "Please enter a valid number of output files." },
-        { COUNT, ten, out, "1", "Please specify at least 2 output files." },
-        { SIZE, ten, out, "1e3", "Invalid custom size value - entry contains illegal character(s)." },
-        { SIZE, ten, out, "1", "Specified output size does not require splitting." },
-        { NAME, "", out, "x", "Please enter an input split file path." },
-        { NAME, one, "", "x", "Please enter an output directory." },
-        { NAME, one, out, "", "Please enter an output filename." },
+        { SIZE, DIR, "", out, "1", "Please enter an input file path." },
+        { SIZE, SIZE, temp.file("folder"), out, "1", "The specified input path is a directory, not a file." },
+        { SIZE, IDC_START, ten, "", "1", "Please enter an output directory." },
+        { COUNT, COUNT, ten, out, "4294967296", "Please enter a valid number of output files." },
+        { COUNT, IDC_START, ten, out, "1", "Please specify at least 2 output files." },
+        { SIZE, IDC_START, ten, out, "1e3",
+          "Invalid custom size value - entry contains illegal character(s)." },
+        { SIZE, IDC_START, ten, out, "1", "Specified output size does not require splitting." },
+        { NAME, DIR, "", out, "x", "Please enter an input split file path." },
+        { NAME, NAME, one, "", "x", "Please enter an output directory." },
+        { NAME, IDC_START, one, out, "", "Please enter an output filename." },
     };
     for (const auto& c : cases) {
         const int page = c.field == NAME ? JOIN : SPLIT;
@@ -135,19 +139,38 @@ TEST_F(Scenario, EachBadInputIsRefusedWithItsMessageAndASegmentAsSourceIsConfirm
         w.type(page, IDC_SOURCE, c.source);
         w.type(page, IDC_OUTPUT_DIR, c.directory);
         w.type(page, c.field, c.value);
-        EXPECT_EQ(start(page), c.text) << c.source << " | " << c.directory << " | " << c.value;
+        EXPECT_EQ(start(page, "Error:", c.press), c.text)
+            << c.source << " | " << c.directory << " | " << c.value;
     }
     // A segment as source: Cancel stops; OK splits into the segments alone
     // (no checksum file unless asked for).
     splitInto(file("movie.avi.03_of_12", 100), "4");
     for (int button : { IDCANCEL, IDOK }) {
+        EXPECT_TRUE(ListDirectory(out).empty());
         w.post(SPLIT, IDC_START);
         EXPECT_EQ(w.answer("Confirm Input Pathname:", button),
                   "It appears you have entered as input the pathname of an already-split file "
                   "segment.\r\nAre you sure you wish to continue?");
-        EXPECT_EQ(button == IDOK ? w.answer("Complete", IDOK) : "", button == IDOK ? SPLIT_DONE : "");
-        EXPECT_EQ(ListDirectory(out).size(), button == IDOK ? 4u : 0u);
     }
+    // The worker's last box stays above the window, and closing while it is
+    // open ends it and the worker within seconds (a box left open would hold
+    // the close for ever: after 8 s it is answered here, too late).
+    HWND done = nullptr;
+    ASSERT_TRUE(w.pump([&] { return (done = FindBox("Complete")) != nullptr; }));
+    EXPECT_EQ(Text(GetDlgItem(done, BOX_TEXT)), SPLIT_DONE);
+    EXPECT_EQ(ListDirectory(out).size(), 4u);
+    EXPECT_NE(GetWindowLongA(done, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    auto exit = AnswerLater("Exit:", { IDYES });
+    auto rescue = std::async(std::launch::async, [done] {
+        const bool ended = WaitUntil([done] { return !IsWindowVisible(done); }, 8s);
+        if (!ended) Click(GetDlgItem(done, IDOK));
+        return ended;
+    });
+    const auto closing = Clock::now();
+    PostMessageA(w.main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
+    EXPECT_LT(Clock::now() - closing, 5s);
+    EXPECT_TRUE(rescue.get()); // ended by the close, and the worker waited for
 }
 
 TEST_F(Scenario, TheSplitPageShowsSizesCountsAndSpaceAsTheInputsChange) {
@@ -192,17 +215,12 @@ TEST_F(Scenario, TheJoinPageSummarisesTheSetWithItsChecksumFileAndFillsTheOutput
     const auto shown = [&] {
         return summary() + "|" + w.text(JOIN, IDC_OUTPUT_DIR) + "|" + w.text(JOIN, IDC_OUTPUT_NAME);
     };
-    const auto posted = [&] {
-        MSG m;
-        return PeekMessageA(&m, w.pages[JOIN], MSG_SUMMARY_READY, MSG_SUMMARY_READY, PM_NOREMOVE) != FALSE;
-    };
     w.type(JOIN, IDC_SOURCE, b); // typed: the summary only
     EXPECT_EQ(w.text(JOIN, IDC_SUMMARY), "");
     EXPECT_EQ(shown(), "3 files (2.93 KB)||");
-    w.type(JOIN, IDC_SOURCE, a);
-    ASSERT_TRUE(WaitUntil(posted));
+    w.type(JOIN, IDC_SOURCE, a); // and at once a path of no set: a's summary, when it comes, is stale
     w.type(JOIN, IDC_SOURCE, a + ".old");
-    EXPECT_TRUE(w.pump([&] { return !posted(); }));
+    w.pump([] { return false; }, 1s);
     EXPECT_EQ(w.text(JOIN, IDC_SUMMARY), "");
     w.type(JOIN, IDC_SOURCE, readme); // Enter: the directory, and the name when it has an extension
     w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
@@ -241,6 +259,7 @@ TEST_F(Scenario, ASplitWithItsChecksumFileAndItsJoinThroughTheWindowGiveTheFileB
     splitInto(source, "12");
     w.click(SPLIT, IDC_WRITE_LISTING);
     EXPECT_EQ(start(SPLIT, "Complete"), SPLIT_DONE); // then emptied, and usable again in count mode
+    EXPECT_EQ(taskbar.state, TaskbarState::None);
     for (int id : { IDC_SOURCE, IDC_SOURCE_SIZE, IDC_OUTPUT_DIR, IDC_FILE_COUNT, IDC_SIZE_PER_FILE })
         EXPECT_EQ(w.text(SPLIT, id) + (w.enabled(SPLIT, id) ? "" : " (disabled)"), "") << id;
     for (int id : { IDC_CUSTOM_SIZE, IDC_SIZE_UNIT, IDC_CANCEL, IDC_PAUSE })
@@ -318,37 +337,10 @@ TEST_F(Scenario, TheOverwriteQuestionAnsweredNoEscYesOrYesToAll) {
     }
 }
 
-// 2 MiB and a byte cut into 2 MiB pieces, the second there already: the
-// worker asks before it, at 99.99995%. A join held by the user beside it.
+// A join of two 1 MiB members into joined.bin, which exists, held by the user
+// while it asks about it. Beside it 2 MiB and a byte cut into 2 MiB pieces,
+// the second there already: that worker asks before it, at 99.99995%.
 TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToEachCloses) {
-    const std::string source = file("movie.avi", (2 << 20) + 1), second = part(source, 1, 2);
-    const std::string HELD = "2,097,152 / 2,097,153 Bytes";
-    const Bytes bytes = ReadFile(source), last(bytes.end() - 1, bytes.end());
-    WriteFile(second, { 'x' });
-    const auto askedAtSecond = [&] {
-        DeleteFileA(part(source, 0, 2).c_str());
-        splitInto(source, "2", IDC_MODE_SIZE);
-        return startUntilAsked(SPLIT);
-    };
-    HWND question = askedAtSecond(); // cancelling asks; No goes on unpaused
-    w.post(SPLIT, IDC_CANCEL);
-    EXPECT_EQ(w.answer("Confirm Cancel:", IDNO), "Are you sure you want to cancel?");
-    hold(SPLIT, question); // over more than a tick nothing moves, on disk or on the page
-    EXPECT_FALSE(
-        w.pump([&] { return FindBox("Complete") || w.text(SPLIT, IDC_STATUS_BYTES) != HELD; }, 1500ms));
-    // The bar rounds; the title and the taskbar button never say 100 before the end.
-    EXPECT_EQ(w.text(SPLIT, IDC_PROGRESS) + "|" + Text(w.main), "100.0%|99% - Morvane");
-    EXPECT_TRUE(taskbar.state == TaskbarState::Paused && taskbar.percent == 99) << taskbar.percent;
-    EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).substr(0, 14) + "|" + w.text(SPLIT, IDC_REMAINING).substr(0, 26),
-              "Time Elapsed: |Estimated Time Remaining: ");
-    EXPECT_FALSE(w.enabled(SPLIT, IDC_WRITE_LISTING));
-    w.click(SPLIT, IDC_PAUSE);
-    EXPECT_EQ(w.answer("Complete", IDOK), SPLIT_DONE);
-    ASSERT_TRUE(idle(SPLIT));
-    EXPECT_EQ(taskbar.state, TaskbarState::None);
-
-    // A join of two 1 MiB members into joined.bin, which exists, held by the
-    // user while it asks about it; and the split asking again.
     const std::string joined = temp.file("joined.bin"), first = file("joined.bin.1_of_2", 1 << 20, 2);
     file("joined.bin.2_of_2", 1 << 20, 3);
     WriteFile(joined, { 'x' });
@@ -357,8 +349,14 @@ TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToE
     w.drop(JOIN, IDC_SOURCE, first); // the output: joined.bin beside the set
     hold(JOIN, startUntilAsked(JOIN));
     EXPECT_TRUE(w.pump([&] { return w.text(JOIN, IDC_STATUS_BYTES) == "0 / 2,097,152 Bytes"; }));
+    const std::string source = file("movie.avi", (2 << 20) + 1), second = part(source, 1, 2);
+    WriteFile(second, { 'x' });
     w.tab(SPLIT);
-    question = askedAtSecond(); // two jobs: the title and the button show the split's
+    splitInto(source, "2", IDC_MODE_SIZE);
+    HWND question = startUntilAsked(SPLIT); // cancelling asks; No goes on
+    w.post(SPLIT, IDC_CANCEL);
+    EXPECT_EQ(w.answer("Confirm Cancel:", IDNO), "Are you sure you want to cancel?");
+    // Two jobs: the title and the taskbar button show the split's.
     EXPECT_TRUE(w.pump([&] { return Text(w.main) == "99% - Morvane" && taskbar.percent == 99; }));
     // Closing asks on each job's page, the split's first. Yes for one and No
     // for the other, either way round, keeps the window and both jobs as they
@@ -386,63 +384,37 @@ TEST_F(Scenario, PauseHoldsAJobCancelAndCloseAskFirstOnEachJobsPageAndOnlyYesToE
     w.type(JOIN, IDC_OUTPUT_NAME, "other.bin"); // said until the next input
     EXPECT_EQ(w.text(JOIN, IDC_OUTCOME), "");
 
-    // Closed while the split is held, Yes: it stops there and the loop ends with 0.
+    // The split held: over more than a tick nothing moves, on disk or on the page.
     hold(SPLIT, question);
+    EXPECT_FALSE(
+        w.pump([&] { return w.text(SPLIT, IDC_STATUS_BYTES) != "2,097,152 / 2,097,153 Bytes"; }, 1500ms));
+    // The bar rounds; the title and the taskbar button never say 100 before the end.
+    EXPECT_EQ(w.text(SPLIT, IDC_PROGRESS) + "|" + Text(w.main), "100.0%|99% - Morvane");
+    EXPECT_TRUE(taskbar.state == TaskbarState::Paused && taskbar.percent == 99) << taskbar.percent;
+    EXPECT_EQ(w.text(SPLIT, IDC_ELAPSED).substr(0, 14) + "|" + w.text(SPLIT, IDC_REMAINING).substr(0, 26),
+              "Time Elapsed: |Estimated Time Remaining: ");
+    EXPECT_FALSE(w.enabled(SPLIT, IDC_WRITE_LISTING));
+    // Closed while held, Yes: it stops there and the loop ends with 0.
     PostMessageA(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(w.answer("Exit:", IDYES), ASKED_EXIT);
     EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
-    EXPECT_EQ(ReadFile(second), last);               // the one resumed earlier, untouched
-    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), 0); // reserved aside, nothing copied
+    EXPECT_EQ(ReadFile(second), Bytes({ 'x' }));     // the old one untouched
+    EXPECT_EQ(FileSize(second + PARTIAL_SUFFIX), 0); // the new one reserved aside, nothing copied
 }
 
-// A worker's last box stays above the window, and closing while it is open
-// ends it and the worker within seconds (a box left open would hold the close
-// for ever: after 8 s it is answered here, too late).
-TEST_F(Scenario, AWorkersBoxStaysInFrontAndClosingEndsItWithItsWorker) {
-    splitInto(file("movie.avi", 3000), "3");
-    w.click(SPLIT, IDC_START);
-    HWND done = nullptr;
-    ASSERT_TRUE(w.pump([&] { return (done = FindBox("Complete")) != nullptr; }));
-    EXPECT_NE(GetWindowLongA(done, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    auto exit = AnswerLater("Exit:", { IDYES });
-    auto rescue = std::async(std::launch::async, [done] {
-        const bool ended = WaitUntil([done] { return !IsWindowVisible(done); }, 8s);
-        if (!ended) Click(GetDlgItem(done, IDOK));
-        return ended;
-    });
-    const auto closing = Clock::now();
-    PostMessageA(w.main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(w.pump([&] { return w.quitCode == 0; }));
-    EXPECT_LT(Clock::now() - closing, 5s);
-    EXPECT_TRUE(rescue.get()); // ended by the close, and the worker waited for
-}
-
-// Esc in any field keeps its page; Enter in a field of a working page other
-// than the source presses the page's Split! or Join! (here: no source yet, or a
-// split by count); Ctrl+Tab and Ctrl+PageDown, with Shift or PageUp back, walk
-// round the three tabs.
-TEST_F(Scenario, EscKeepsThePageEnterStartsAndCtrlTabOrCtrlPageDownWalkTheTabs) {
-    const std::string NO_SOURCE = "Please enter an input file path.",
-                      NO_SET = "Please enter an input split file path.";
-    const struct {
-        int page, field;
-        std::string enter; // what Enter there leads to; nothing for the sources and the help text
-    } fields[] = {
-        // clang-format off
-        { SPLIT, IDC_SOURCE, "" }, { SPLIT, IDC_OUTPUT_DIR, NO_SOURCE }, { SPLIT, IDC_CUSTOM_SIZE, NO_SOURCE },
-        { SPLIT, IDC_FILE_COUNT, SPLIT_DONE }, { JOIN, IDC_SOURCE, "" }, { JOIN, IDC_OUTPUT_DIR, NO_SET },
-        { JOIN, IDC_OUTPUT_NAME, NO_SET }, { HELP, IDC_TOPIC_TEXT, "" },
-        // clang-format on
+// Esc in any field keeps its page; Ctrl+Tab and Ctrl+PageDown, with Shift or
+// PageUp back, walk round the three tabs; Help shows the topic picked, the
+// About panel in place of the text.
+TEST_F(Scenario, EscKeepsThePageCtrlTabOrCtrlPageDownWalkTheTabsAndHelpShowsTheSelectedTopic) {
+    const std::pair<int, int> fields[] = {
+        { SPLIT, IDC_SOURCE },     { SPLIT, IDC_OUTPUT_DIR }, { SPLIT, IDC_CUSTOM_SIZE },
+        { SPLIT, IDC_FILE_COUNT }, { JOIN, IDC_SOURCE },      { JOIN, IDC_OUTPUT_DIR },
+        { JOIN, IDC_OUTPUT_NAME }, { HELP, IDC_TOPIC_TEXT },
     };
-    for (const auto& f : fields) {
-        w.tab(f.page);
-        if (f.field == IDC_FILE_COUNT) splitInto(file("movie.avi", 3000), "3");
-        w.key(w.item(f.page, f.field), VK_ESCAPE);
-        EXPECT_EQ(w.shown(), PAGE_NAMES[f.page]) << f.field;
-        if (f.enter.empty()) continue;
-        auto box = AnswerLater(f.enter == SPLIT_DONE ? "Complete" : "Error:", { IDOK });
-        w.key(w.item(f.page, f.field), VK_RETURN);
-        EXPECT_EQ(w.await(std::move(box)), f.enter) << f.field;
+    for (const auto& [page, field] : fields) {
+        w.tab(page);
+        w.key(w.item(page, field), VK_ESCAPE);
+        EXPECT_EQ(w.shown(), PAGE_NAMES[page]) << field;
     }
     w.tab(SPLIT); // all with Ctrl, round the ends both ways
     const struct {
@@ -455,9 +427,6 @@ TEST_F(Scenario, EscKeepsThePageEnterStartsAndCtrlTabOrCtrlPageDownWalkTheTabs) 
         w.key(GetFocus(), step.key, true, step.shift);
         EXPECT_EQ(w.shown(), step.lands) << step.key << (step.shift ? " with Shift" : "");
     }
-}
-
-TEST_F(Scenario, HelpShowsTheSelectedTopicAndAboutItsPanel) {
     w.tab(HELP);
     HWND about = ChildWith(w.pages[HELP], IDC_EMBLEM);
     const std::string starts[] = { "To split a file among", "To rejoin the original file", "",
