@@ -40,11 +40,13 @@ const TaskbarButtonFactory shellTaskbarButton =
         return std::make_unique<Record>();
     });
 
-// Writes `bytes` at `path` (UTF-8) in the extended form, which takes any
-// length: the tests' own file helpers stop at MAX_PATH bytes.
+// Writes `bytes` at `path` (UTF-8), in folders made as needed, in the extended
+// form, which takes any length: the tests' own file helpers stop at MAX_PATH bytes.
 void WriteLongPath(const std::string& path, const Bytes& bytes) {
-    const std::filesystem::path wide(std::u8string(path.begin(), path.end()));
-    std::ofstream(std::filesystem::path(L"\\\\?\\" + wide.native()), std::ios::binary)
+    const std::filesystem::path wide(L"\\\\?\\" +
+                                     std::filesystem::path(std::u8string(path.begin(), path.end())).native());
+    std::filesystem::create_directories(wide.parent_path());
+    std::ofstream(wide, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -167,11 +169,8 @@ TEST_F(Scenario, BadInputIsRefusedBeforeStartOrEnterAndASegmentAsSourceIsConfirm
 }
 
 TEST_F(Scenario, TheSplitPageShowsSizesCountsAndSpaceAsTheInputsChange) {
-    std::string deep = temp.path();    // a source in a folder beyond MAX_PATH is measured like any other
-    for (char folder : { 'd', 'e' }) { // a name's most is 255
-        deep.append("\\").append(120, folder);
-        CreateDirectoryW((L"\\\\?\\" + std::wstring(deep.begin(), deep.end())).c_str(), nullptr);
-    }
+    // A source in a folder beyond MAX_PATH is measured like any other (a name's most is 255).
+    const std::string deep = temp.path() + "\\" + std::string(120, 'd') + "\\" + std::string(120, 'e');
     WriteLongPath(deep + "\\movie.avi", PatternBytes(1572864));
     w.type(SPLIT, IDC_SOURCE, deep + "\\movie.avi");
     w.type(SPLIT, IDC_OUTPUT_DIR, out);
