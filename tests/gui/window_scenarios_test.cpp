@@ -120,8 +120,7 @@ TEST_F(Scenario, BadInputIsRefusedBeforeStartOrEnterAndASegmentAsSourceIsConfirm
         { SIZE, IDC_START, ten, "", "1", "Please enter an output directory." },
         { COUNT, COUNT, ten, out, "4294967296", "Please enter a valid number of output files." },
         { COUNT, IDC_START, ten, out, "1", "Please specify at least 2 output files." },
-        { SIZE, IDC_START, ten, out, "1e3",
-          "Invalid custom size value - entry contains illegal character(s)." },
+        { SIZE, SIZE, ten, out, "1e3", "Invalid custom size value - entry contains illegal character(s)." },
         { SIZE, IDC_START, ten, out, "1", "Specified output size does not require splitting." },
         { NAME, DIR, "", out, "x", "Please enter an input split file path." },
         { NAME, NAME, one, "", "x", "Please enter an output directory." },
@@ -134,8 +133,7 @@ TEST_F(Scenario, BadInputIsRefusedBeforeStartOrEnterAndASegmentAsSourceIsConfirm
         w.type(page, IDC_SOURCE, c.source);
         w.type(page, IDC_OUTPUT_DIR, c.directory);
         w.type(page, c.field, c.value);
-        EXPECT_EQ(start(page, "Error:", c.press), c.text)
-            << c.source << " | " << c.directory << " | " << c.value;
+        EXPECT_EQ(start(page, "Error:", c.press), c.text) << "row " << &c - cases;
     }
     // A segment as source: Cancel stops; OK splits into the segments alone
     // (no checksum file unless asked for).
