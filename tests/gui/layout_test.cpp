@@ -198,9 +198,8 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     w.pick(HELP, IDC_TOPICS, LB_SETCURSEL, ABOUT_TOPIC);
     HWND panel = ChildWith(w.pages[HELP], IDC_EMBLEM);
     EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), ClientOf(w.pages[HELP]))) << In(panel, w.pages[HELP]);
-    RECT window, at; // the panel on the screen, whatever the window's size, for its pixels
-    GetWindowRect(w.main, &window);
-    GetWindowRect(panel, &at);
+    // The panel on the screen, whatever the window's size, for its pixels.
+    const RECT window = In(w.main, nullptr), at = In(panel, nullptr);
     SetWindowPos(w.main, nullptr, window.left - at.left, window.top - at.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
     const Pixels shown = Capture(panel);

@@ -23,8 +23,7 @@ std::string BesideTests(const char* program) {
 TEST(VersionInformation, BothProgramsCarryTheBuildsVersionAndTheirOwnNames) {
     for (const std::string file : { "morvane.exe", "morvane-cli.exe" }) {
         const std::string path = BesideTests(file.c_str());
-        DWORD ignored = 0;
-        std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+        std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
         ASSERT_TRUE(!block.empty() &&
                     GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
             << path;

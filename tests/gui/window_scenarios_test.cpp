@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -293,35 +294,29 @@ TEST_F(Scenario, TheOverwriteQuestionAnsweredNoEscYesOrYesToAll) {
     const std::string NOTHING = "Stopped: movie.avi.1_of_3 was not replaced; nothing was written.",
                       MIX = "Segment 1 is new; 2 of 3 is from an earlier split: joined, they would give back "
                             "neither file.";
-    const struct {
-        std::vector<int> answers;
-        unsigned replaced;
-        std::string line;
-    } rows[] = {
+    // The answers in turn, the segments replaced, the line the page shows after.
+    const std::tuple<std::vector<int>, unsigned, std::string> rows[] = {
         { { IDNO }, 0, NOTHING },      { { IDCANCEL }, 0, NOTHING }, // Esc
         { { IDYES, IDNO }, 1, MIX },   { { IDYES, IDYES }, 3, "" },
         { { IDC_YES_TO_ALL }, 3, "" }, // asked once
     };
-    for (const auto& row : rows) {
+    for (const auto& [answers, replaced, line] : rows) {
         DeleteFileA(part(source, 2, 3).c_str());
         for (unsigned k : { 0u, 1u }) WriteFile(part(source, k, 3), old);
         splitInto(source, "3");
         w.click(SPLIT, IDC_START);
-        for (unsigned k = 0; k < row.answers.size(); ++k)
-            EXPECT_EQ(w.answer(OVERWRITE, row.answers[k], IDC_OVERWRITE_TEXT),
+        for (unsigned k = 0; k < answers.size(); ++k)
+            EXPECT_EQ(w.answer(OVERWRITE, answers[k], IDC_OVERWRITE_TEXT),
                       "File:\r\n\r\n" + part(source, k, 3) + "\r\n\r\nalready exists.  Overwrite?");
-        const bool done = row.replaced == 3;
+        const bool done = replaced == 3;
         EXPECT_EQ(done ? w.answer("Complete", IDOK) : "", done ? SPLIT_DONE : "");
-        ASSERT_TRUE(idle(SPLIT)) << row.answers[0];
+        ASSERT_TRUE(idle(SPLIT)) << answers[0];
         // Each segment new (whole: what lies in it the engine's own tests hold), old, or not written.
         for (unsigned k = 0; k < 3; ++k)
-            EXPECT_EQ(FileSize(part(source, k, 3)), k < row.replaced ? 1000
-                                                    : k < 2          ? 3
-                                                                     : -1)
-                << row.answers[0] << k;
+            EXPECT_EQ(FileSize(part(source, k, 3)), k < replaced ? 1000 : k < 2 ? 3 : -1) << answers[0] << k;
         // Stopped, the inputs stay, and the page says what was left.
         EXPECT_EQ(w.text(SPLIT, IDC_SOURCE) + "|" + w.text(SPLIT, IDC_OUTCOME),
-                  (done ? "" : source) + "|" + row.line);
+                  (done ? "" : source) + "|" + line);
     }
 }
 
@@ -404,16 +399,14 @@ TEST_F(Scenario, EscKeepsThePageCtrlTabOrCtrlPageDownWalkTheTabsAndHelpShowsTheS
         w.key(w.item(page, field), VK_ESCAPE);
         EXPECT_EQ(w.shown(), PAGE_NAMES[page]) << field;
     }
-    w.tab(SPLIT); // all with Ctrl, round the ends both ways
-    const struct {
-        UINT key;
-        bool shift;
-        std::string lands;
-    } walk[] = { { VK_TAB, true, "Help" },     { VK_TAB, false, "Split" },  { VK_NEXT, false, "Join" },
-                 { VK_PRIOR, false, "Split" }, { VK_PRIOR, false, "Help" }, { VK_NEXT, false, "Split" } };
-    for (const auto& step : walk) {
-        w.key(GetFocus(), step.key, true, step.shift);
-        EXPECT_EQ(w.shown(), step.lands) << step.key << (step.shift ? " with Shift" : "");
+    w.tab(SPLIT); // all with Ctrl, round the ends both ways: the key, with Shift, the page it lands on
+    const std::tuple<UINT, bool, std::string> walk[] = {
+        { VK_TAB, true, "Help" },     { VK_TAB, false, "Split" },  { VK_NEXT, false, "Join" },
+        { VK_PRIOR, false, "Split" }, { VK_PRIOR, false, "Help" }, { VK_NEXT, false, "Split" },
+    };
+    for (const auto& [key, shift, lands] : walk) {
+        w.key(GetFocus(), key, true, shift);
+        EXPECT_EQ(w.shown(), lands) << key << (shift ? " with Shift" : "");
     }
     w.tab(HELP);
     HWND about = ChildWith(w.pages[HELP], IDC_EMBLEM);
