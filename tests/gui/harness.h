@@ -12,6 +12,7 @@
 #include <functional>
 #include <future>
 #include <thread>
+#include <vector>
 
 namespace gui {
 
@@ -53,26 +54,30 @@ inline std::string Text(HWND window) {
 
 inline void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
 
-// From another thread, answers the next box with this caption by pressing
-// `button` (IDCANCEL: Esc where there is no Cancel button), after typing
-// `typed` into item `textId` if given; gives the text that item showed ("" when
-// no box came within 10 s), followed by what `observe` says while the box is
-// open, if given.
-inline std::future<std::string> AnswerLater(const std::string& caption, int button, int textId = BOX_TEXT,
-                                            const std::string& typed = "",
+// From another thread, answers the next boxes with this caption, one by each
+// of `buttons` in turn (IDCANCEL: Esc where there is no Cancel button), after
+// typing `typed` into item `textId` if given; gives the texts that item showed,
+// each followed by what `observe` says while its box is open, if given, and
+// split by "|" ("" for a box that did not come within 10 s).
+inline std::future<std::string> AnswerLater(const std::string& caption, std::vector<int> buttons,
+                                            int textId = BOX_TEXT, const std::string& typed = "",
                                             std::function<std::string()> observe = {}) {
     return std::async(std::launch::async, [=] {
-        HWND box = FindBox(caption, 10s);
-        const std::string text = box ? Text(GetDlgItem(box, textId)) + (observe ? observe() : "") : "";
-        if (box && !typed.empty()) SetDlgItemTextA(box, textId, typed.c_str());
-        if (HWND control = box ? GetDlgItem(box, button) : nullptr)
-            Click(control);
-        else if (box && button == IDCANCEL) // no Cancel button: Esc, as the keyboard gives it
-            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, KeyData(VK_ESCAPE));
-        // Gone before the next box is looked for, which may have the same caption.
-        for (const auto end = Clock::now() + 10s; box && IsWindowVisible(box) && Clock::now() < end;)
-            std::this_thread::sleep_for(1ms);
-        return text;
+        std::string texts;
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            HWND box = FindBox(caption, 10s);
+            texts.append(i ? "|" : "")
+                .append(box ? Text(GetDlgItem(box, textId)) + (observe ? observe() : "") : "");
+            if (box && !typed.empty()) SetDlgItemTextA(box, textId, typed.c_str());
+            if (HWND control = box ? GetDlgItem(box, buttons[i]) : nullptr)
+                Click(control);
+            else if (box && buttons[i] == IDCANCEL) // no Cancel button: Esc, as the keyboard gives it
+                PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, KeyData(VK_ESCAPE));
+            // Gone before the next box is looked for, which may have the same caption.
+            for (const auto end = Clock::now() + 10s; box && IsWindowVisible(box) && Clock::now() < end;)
+                std::this_thread::sleep_for(1ms);
+        }
+        return texts;
     });
 }
 
@@ -113,10 +118,6 @@ struct Window {
     }
     void command(int page, int id, int code) const {
         SendMessageA(pages[page], WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(item(page, id)));
-    }
-    void enter(int page, int id) const {
-        SendMessageA(item(page, id), WM_KEYDOWN, VK_RETURN, KeyData(VK_RETURN));
-        SendMessageA(item(page, id), WM_CHAR, '\r', KeyData(VK_RETURN));
     }
     // A key pressed and released in a control that has the focus, as the
     // keyboard sends it: posted, so that it passes the program's message loop,
@@ -166,15 +167,14 @@ struct Window {
         }
     }
     // The answer's text, pumping meanwhile; "(no answer)" after the deadline.
-    std::string await(std::future<std::string>& answer) {
+    std::string await(std::future<std::string>&& answer) {
         const bool came = pump([&] { return answer.wait_for(0ms) == std::future_status::ready; }, 25s);
         return came ? answer.get() : "(no answer)";
     }
     // Answers a box that this thread does not open itself inside a call (a
     // worker's, or one opened while pumping); gives its text.
     std::string answer(const std::string& caption, int button, int item = BOX_TEXT, std::string typed = "") {
-        auto box = AnswerLater(caption, button, item, typed);
-        return await(box);
+        return await(AnswerLater(caption, { button }, item, typed));
     }
 };
 

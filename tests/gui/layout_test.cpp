@@ -10,22 +10,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+// Boxes in failure messages: found by argument-dependent lookup, as RECT is global.
+std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+}
 
 namespace {
 
 using namespace gui;
 
-std::string Show(const RECT& r) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
-    return text;
-}
+// Nothing (an empty box: a static text without text) lies inside anything.
 bool Inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
+    RECT both;
+    return UnionRect(&both, &inner, &outer) && EqualRect(&both, &outer);
 }
 // Boxes that meet in dialog units may share a row or column of pixels: the
 // dialog manager rounds each control's place and size on its own.
@@ -45,6 +46,11 @@ std::string ClassOf(HWND window) {
     return name;
 }
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+RECT ClientOf(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return client;
+}
 // The size of a control's text in its own font.
 SIZE TextSize(HWND control) {
     const std::string text = Text(control);
@@ -73,14 +79,9 @@ RECT Footprint(HWND control, HWND page) {
     return box;
 }
 
-bool IsButton(HWND control, DWORD type) {
-    return ClassOf(control) == "Button" && (StyleOf(control) & BS_TYPEMASK) == type;
-}
-// A check box or radio button on show: its caption must fit beside its mark.
-bool IsChoice(HWND control) {
-    return IsWindowVisible(control) &&
-           (IsButton(control, BS_AUTOCHECKBOX) || IsButton(control, BS_CHECKBOX) ||
-            IsButton(control, BS_RADIOBUTTON) || IsButton(control, BS_AUTORADIOBUTTON));
+bool IsButton(HWND control, std::initializer_list<DWORD> types) {
+    const DWORD type = StyleOf(control) & BS_TYPEMASK;
+    return ClassOf(control) == "Button" && std::find(types.begin(), types.end(), type) != types.end();
 }
 
 // A copy of what `window`'s client area shows on screen, row by row from the top.
@@ -106,22 +107,19 @@ struct Pixels {
 
 Pixels Capture(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT client;
-    GetClientRect(window, &client);
-    Pixels pixels { client.right, client.bottom, {} };
+    Pixels pixels { ClientOf(window).right, ClientOf(window).bottom, {} };
     BITMAPINFO info {};
     info.bmiHeader = { sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
     void* bits = nullptr;
     HDC source = GetDC(window), memory = CreateCompatibleDC(source);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.width, pixels.height, source, 0, 0, SRCCOPY);
     GdiFlush();
     pixels.bits.assign(static_cast<const DWORD*>(bits),
                        static_cast<const DWORD*>(bits) + pixels.width * pixels.height);
-    SelectObject(memory, old);
+    DeleteDC(memory); // first: the bitmap is no longer selected
     DeleteObject(bitmap);
-    DeleteDC(memory);
     ReleaseDC(window, source);
     return pixels;
 }
@@ -141,9 +139,8 @@ protected:
 
     void SetUp() override {
         // The run must be at the scale it was started for, or it proves nothing.
-        if (const char* expected = std::getenv("MORVANE_EXPECTED_DPI")) {
-            ASSERT_EQ(dpi, std::atoi(expected));
-        }
+        const char* expected = std::getenv("MORVANE_EXPECTED_DPI");
+        ASSERT_EQ(dpi, expected ? std::atoi(expected) : dpi);
     }
     RECT item(int index) const {
         RECT r {};
@@ -152,51 +149,44 @@ protected:
     }
 };
 
-TEST_F(Layout, EachPageLiesInThePaneBelowTheTabsWithItsControlsApartAndWhole) {
-    RECT pane;
-    GetClientRect(tabs, &pane);
+// Inside each tab's border lines (dark too; below lies the pane's line, not
+// the tab's) its caption is drawn whole: clear of them by a row and a column.
+TEST_F(Layout, EachTabShowsItsCaptionWholeAndItsPageInThePaneWithTheControlsApartAndWhole) {
+    const Pixels captions = Capture(tabs);
+    RECT pane = ClientOf(tabs);
     InflateRect(&pane, -1, -1); // inside the frame's lines
     for (int index : { SPLIT, JOIN, HELP }) pane.top = std::max(pane.top, item(index).bottom);
     for (int index : { SPLIT, JOIN, HELP }) {
+        const RECT tab = item(index), inner { tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom };
+        const RECT ink = captions.inkIn(inner, 96),
+                   clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
+        EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
+            << PAGE_NAMES[index] << ": ink " << ink << " in " << tab;
         w.tab(index);
         HWND page = w.pages[index];
-        EXPECT_TRUE(Inside(In(page, tabs), pane))
-            << index << ": " << Show(In(page, tabs)) << " in " << Show(pane);
-        RECT client;
-        GetClientRect(page, &client);
+        EXPECT_TRUE(Inside(In(page, tabs), pane)) << index << ": " << In(page, tabs);
         std::vector<HWND> controls;
         for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
             if (ClassOf(c) != "#32770") controls.push_back(c); // the About panel: below
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const RECT a = Footprint(controls[i], page);
             const int idA = GetDlgCtrlID(controls[i]);
-            EXPECT_TRUE(Inside(a, client))
-                << index << "/" << idA << ": " << Show(a) << " in " << Show(client);
+            EXPECT_TRUE(Inside(a, ClientOf(page))) << index << "/" << idA << ": " << a;
+            // A check box or radio button on show: its caption must fit beside its mark.
+            const bool choice =
+                IsWindowVisible(controls[i]) &&
+                IsButton(controls[i], { BS_AUTOCHECKBOX, BS_CHECKBOX, BS_RADIOBUTTON, BS_AUTORADIOBUTTON });
             const int marked = GetSystemMetrics(SM_CXMENUCHECK) + scaled(4, dpi) + TextSize(controls[i]).cx;
-            EXPECT_TRUE(!IsChoice(controls[i]) || marked <= a.right - a.left)
-                << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked << " in "
-                << Show(a);
+            EXPECT_TRUE(!choice || marked <= a.right - a.left)
+                << index << "/" << idA << ": " << Text(controls[i]) << " needs " << marked;
             for (std::size_t j = i + 1; j < controls.size(); ++j) {
                 const RECT b = Footprint(controls[j], page);
-                const bool framed = (IsButton(controls[i], BS_GROUPBOX) && Inside(b, a)) ||
-                                    (IsButton(controls[j], BS_GROUPBOX) && Inside(a, b));
-                EXPECT_TRUE(framed || !Overlap(a, b)) << index << ": " << idA << " " << Show(a) << " and "
-                                                      << GetDlgCtrlID(controls[j]) << " " << Show(b);
+                const bool framed = (IsButton(controls[i], { BS_GROUPBOX }) && Inside(b, a)) ||
+                                    (IsButton(controls[j], { BS_GROUPBOX }) && Inside(a, b));
+                EXPECT_TRUE(framed || !Overlap(a, b))
+                    << index << ": " << idA << " " << a << " and " << GetDlgCtrlID(controls[j]) << " " << b;
             }
         }
-    }
-}
-
-// Inside each tab's border lines (dark too; below lies the pane's line, not
-// the tab's) its caption is drawn whole: clear of them by a row and a column.
-TEST_F(Layout, EachTabCaptionIsDrawnWholeInsideItsTab) {
-    const Pixels shown = Capture(tabs);
-    for (int index : { SPLIT, JOIN, HELP }) {
-        const RECT tab = item(index), inner { tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom };
-        const RECT ink = shown.inkIn(inner, 96),
-                   clear { inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1 };
-        EXPECT_TRUE(!IsRectEmpty(&ink) && Inside(ink, clear))
-            << PAGE_NAMES[index] << ": ink " << Show(ink) << " in " << Show(tab);
     }
 }
 
@@ -207,18 +197,15 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     w.tab(HELP);
     w.pick(HELP, IDC_TOPICS, LB_SETCURSEL, ABOUT_TOPIC);
     HWND panel = ChildWith(w.pages[HELP], IDC_EMBLEM);
-    RECT page;
-    GetClientRect(w.pages[HELP], &page);
-    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), page)) << Show(In(panel, w.pages[HELP]));
-    RECT window, at; // the panel on the screen, whatever the window's size, for its pixels
-    GetWindowRect(w.main, &window);
-    GetWindowRect(panel, &at);
+    EXPECT_TRUE(Inside(In(panel, w.pages[HELP]), ClientOf(w.pages[HELP]))) << In(panel, w.pages[HELP]);
+    // The panel on the screen, whatever the window's size, for its pixels.
+    const RECT window = In(w.main, nullptr), at = In(panel, nullptr);
     SetWindowPos(w.main, nullptr, window.left - at.left, window.top - at.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
     const Pixels shown = Capture(panel);
     const RECT emblem = In(GetDlgItem(panel, IDC_EMBLEM), panel),
                edges { 1, 1, shown.width - 1, shown.height - 1 };
-    EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << Show(emblem);
+    EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << emblem;
     std::vector<RECT> texts;
     for (int y = 0; y < shown.height; ++y) {
         const RECT row = shown.inkIn({ 0, y, shown.width, y + 1 }, 255, emblem);
@@ -228,14 +215,14 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
         UnionRect(&texts.back(), &texts.back(), &row);
     }
     ASSERT_EQ(texts.size(), 7u); // name, version, copyright, web heading and link, mail heading and address
-    for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << Show(text);
+    for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << text;
     const std::string links[] = { ABOUT_WEB_ADDRESS, std::string("mailto:") + ABOUT_MAIL_ADDRESS };
     for (int link : { 4, 6 }) {
         const RECT& text = texts[static_cast<std::size_t>(link)];
         opened.clear();
         SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON,
                      MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2));
-        EXPECT_EQ(opened, links[link / 2 - 2]) << Show(text);
+        EXPECT_EQ(opened, links[link / 2 - 2]) << text;
     }
 }
 

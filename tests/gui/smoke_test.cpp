@@ -23,25 +23,21 @@ std::string BesideTests(const char* program) {
 TEST(VersionInformation, BothProgramsCarryTheBuildsVersionAndTheirOwnNames) {
     for (const std::string file : { "morvane.exe", "morvane-cli.exe" }) {
         const std::string path = BesideTests(file.c_str());
-        DWORD ignored = 0;
-        std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+        std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
         ASSERT_TRUE(!block.empty() &&
                     GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
             << path;
         std::string shown;
-        for (const char* name :
-             { "ProductName", "ProductVersion", "FileVersion", "OriginalFilename", "LegalCopyright" }) {
-            char* text = nullptr;
-            UINT length = 0;
-            const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
-            shown +=
-                VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length) && text
-                    ? std::string(text) + "|"
-                    : "(none)|";
-        }
-        VS_FIXEDFILEINFO* fixed = nullptr;
+        void* value = nullptr;
         UINT length = 0;
-        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        for (const std::string name :
+             { "ProductName", "ProductVersion", "FileVersion", "OriginalFilename", "LegalCopyright" }) {
+            const std::string query = "\\StringFileInfo\\040904B0\\" + name;
+            const bool found = VerQueryValueA(block.data(), query.c_str(), &value, &length) && value;
+            shown += (found ? std::string(static_cast<const char*>(value)) : "(none)") + "|";
+        }
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
         for (const auto& [high, low] : { std::pair { fixed->dwFileVersionMS, fixed->dwFileVersionLS },
                                          std::pair { fixed->dwProductVersionMS, fixed->dwProductVersionLS } })
             shown += std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
@@ -53,21 +49,19 @@ TEST(VersionInformation, BothProgramsCarryTheBuildsVersionAndTheirOwnNames) {
 }
 
 TEST(Smoke, TheProgramStartsSwitchesTabsAndClosesWithCodeZero) {
-    std::string command = BesideTests("morvane.exe");
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    ASSERT_TRUE(CreateProcessA(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
+    ASSERT_TRUE(CreateProcessA(BesideTests("morvane.exe").c_str(), nullptr, nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &process));
     HWND window = gui::FindBox("Morvane", std::chrono::seconds(20), process.dwProcessId);
     HWND help = gui::ChildWith(window, IDC_TOPICS);
     SendDlgItemMessageA(window, IDC_TABS, TCM_SETCURFOCUS, gui::HELP, 0); // the tab control switches itself
     EXPECT_TRUE(IsWindowVisible(help));
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD code = 99;
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    if (!GetExitCodeProcess(process.hProcess, &code) || code == STILL_ACTIVE)
-        TerminateProcess(process.hProcess, 1);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+    GetExitCodeProcess(process.hProcess, &code);
     EXPECT_EQ(code, 0u);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
