@@ -263,16 +263,35 @@ TEST_F(Scenario, ASplitWithItsChecksumFileAndItsJoinThroughTheWindowGiveTheFileB
     EXPECT_EQ(ReadFile(out + "\\" + name), ReadFile(source));
     EXPECT_EQ(w.text(JOIN, IDC_SOURCE) + w.text(JOIN, IDC_OUTPUT_DIR) + w.text(JOIN, IDC_OUTPUT_NAME), "");
 
+    // Starts the join and gives its error box once it has been open a tick or more.
+    const auto failing = [&] {
+        w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
+        w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
+        w.click(JOIN, IDC_START);
+        HWND box = nullptr;
+        if (w.pump([&] { return (box = FindBox("Error:")) != nullptr; })) w.pump([] { return false; }, 1500ms);
+        return box;
+    };
+    // A member damaged: the join stops at it, and while its box is open over
+    // the job's display the taskbar button stays red.
+    Bytes last = ReadFile(part(source, 11, 12));
+    last[7] ^= 1;
+    WriteFile(part(source, 11, 12), last);
+    DeleteFileA((out + "\\" + name).c_str());
+    HWND damaged = failing();
+    ASSERT_TRUE(damaged);
+    EXPECT_EQ(Text(GetDlgItem(damaged, BOX_TEXT)), "Segment 12 of 12 (" + name + ".12_of_12) does not match " +
+                                                       name + ".sha256: it is damaged or belongs to another file.");
+    EXPECT_EQ(taskbar.state, TaskbarState::Error);
+    Click(GetDlgItem(damaged, IDOK));
+    ASSERT_TRUE(idle(JOIN));
+
     // The set incomplete: while the refusal is open, a tick or more, the page
     // shows nothing of the join before (figures, percentage, a job to stop),
     // and the taskbar button is red with a full bar.
     DeleteFileA(part(source, 1, 12).c_str());
-    w.type(JOIN, IDC_SOURCE, part(source, 4, 12));
-    w.key(w.item(JOIN, IDC_SOURCE), VK_RETURN);
-    w.click(JOIN, IDC_START);
-    HWND refusal = nullptr;
-    ASSERT_TRUE(w.pump([&] { return (refusal = FindBox("Error:")) != nullptr; }));
-    w.pump([] { return false; }, 1500ms);
+    HWND refusal = failing();
+    ASSERT_TRUE(refusal);
     std::string panel;
     for (int id : { IDC_STATUS_FILE, IDC_STATUS_BYTES, IDC_PROGRESS, IDC_ELAPSED, IDC_REMAINING })
         panel += w.text(JOIN, id) + "|";
