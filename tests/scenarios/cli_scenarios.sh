@@ -21,7 +21,7 @@ wine="" runner="" hold=""
 if [ "$1" = --wine ]; then wine="${MORVANE_WINE:-wine}" runner="$wine"; shift; fi
 program="$(readlink -f "$1")"; shift
 if [ $# -eq 2 ]; then hold="$(readlink -f "$1")"; shift; fi
-section="$1" mounts=() failures=0 skipped="" trash=("${WINEPREFIX:-/none}/dosdevices/t:")
+section="$1" mounts=() failures=0 skipped="" trash=()
 work="$(mktemp -d -p "${TMPDIR:-/tmp}")"; trap cleanup EXIT; chmod 755 "$work"
 out="$work/out" err="$work/err"; mkfifo "$work/never"
 cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -rf "$work" "${trash[@]}"; }
@@ -44,6 +44,7 @@ size() { stat -c %s "$1"; }
 verdict() {
   check "$3 exits $1" test "$code" -eq "$1"
   [ -z "$2" ] || check "$3 says \"$2\"" says "$(first_error)" "morvane-cli: $2"
+  [ -z "$2" ] || says "$(first_error)" "morvane-cli: $2" || echo "   it said: $(first_error)"
 }
 first_error() { tr -d '\r' <"$err" | grep -m1 '^morvane-cli: '; }
 # says LINE MESSAGE: LINE is MESSAGE, then nothing or " (the reason)", kept in $reason.
@@ -156,10 +157,12 @@ faults() {
   mkdir -p "$work/set" "$work/small-set" "$work/joined"; cli split "$src" -o "$work/set" -n 2
   head -c 1048576 "$src" > "$work/small-set/part.bin"; cli split "$work/small-set/part.bin" -n 2
   if ! tmpfs "$small" 1536k; then skip "the full-disk cases need root, to mount a 1.5 MiB tmpfs"
-  elif [ -n "$wine" ] && ! ln -s "$small" "$WINEPREFIX/dosdevices/t:"; then
+  elif [ -n "$wine" ] && ! ln -sfn "$small" "$WINEPREFIX/dosdevices/t:"; then
     skip "the full-disk cases need the tmpfs as drive T: (Windows asks a drive for its free space)"
   else # a disk that fills: the tmpfs $small of 1.5 MiB, named $target (T: under Wine)
     local part="$work/small-set/part.bin" dst="$small/part.bin" left="$small/part.bin.partial"
+    # Drive T: is removed by the run that made it: other sections run beside it in the prefix.
+    [ -z "$wine" ] || trash+=("$WINEPREFIX/dosdevices/t:")
     [ -n "$wine" ] && target='T:\' left='T:\part.bin.partial'
     # A split larger than the free space writes nothing.
     expect 1 "$NO_ROOM_SPLIT" split "$src" -o "$target" -n 3
@@ -443,8 +446,9 @@ crash() {
 
 # Sets with their listing (split --sums) as the command line reports them: a
 # damaged member and a malformed listing refused, nothing under the output's
-# name; a good set joins with one line more (every kind of damage: jobs_test). The listing is sha256sum's own format: it
-# checks with sha256sum -c, and one made by hand with sha256sum is checked.
+# name; a good set joins with one line more (every kind of damage: jobs_test).
+# The listing is sha256sum's own format: it checks with sha256sum -c, and one
+# made by hand with sha256sum is checked.
 readonly MISMATCH="does not match d.bin.sha256: it is damaged or belongs to another file."
 readonly CHECKED="File joining operation complete! All 3 segments match d.bin.sha256."
 readonly LINE_2="line 2 is not a line of one (a hash of 64 hex digits, two spaces, a file\
@@ -453,7 +457,8 @@ damage_none() { :; }
 # One bit of byte 50 flipped (writing a fixed byte leaves 1 set in 256 as it was).
 damage_middle_byte() {
   local byte; byte=$(od -An -tu1 -j50 -N1 "$d/d.bin.2_of_3")
-  printf "\\$(printf %o $((byte ^ 1)))" | dd of="$d/d.bin.2_of_3" bs=1 seek=50 conv=notrunc status=none
+  printf "\\$(printf %o $((byte ^ 1)))" |
+    dd of="$d/d.bin.2_of_3" bs=1 seek=50 conv=notrunc status=none
 }
 damage_malformed() { sed -i '2s/  / /' "$d/d.bin.sha256"; }
 listing() {
