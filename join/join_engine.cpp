@@ -165,38 +165,49 @@ std::string FindSetListing(const JoinRequest& request, const SetReport& report, 
     listing.name = parts.name + parts.extension;
     const SegmentPathParts selected(request.sourcePath);
     const std::string sourceName = selected.name + selected.extension;
-    // What each name in the listing's folder stands for: a member, the whole
-    // file, or another file (which the listing may list too).
-    const auto listedHash = [&](const std::string& fileName) -> const std::string* {
-        for (const ListingEntry& entry : entries)
-            if (const std::string name = NameInFolder(entry.name);
-                !name.empty() && platform::sameName(name, fileName))
-                return &entry.hash;
+    // Each line's name in the listing's folder ("" for a name elsewhere), and
+    // each member's file name, worked out once: taking a path apart looks at
+    // the disk, and a set may have thousands of members.
+    std::vector<std::string> listed;
+    for (const ListingEntry& entry : entries) listed.push_back(NameInFolder(entry.name));
+    const auto listedHash = [&](const std::string& fileName, std::size_t likely) -> const std::string* {
+        const auto at = [&](std::size_t i) { return !listed[i].empty() && platform::sameName(listed[i], fileName); };
+        if (likely < entries.size() && at(likely)) return &entries[likely].hash; // a listing in the set's order
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (at(i)) return &entries[i].hash;
         return nullptr;
     };
-    for (const SetMember& m : report.members) {
-        const std::string fileName = SegmentPathParts(m.path).fileName();
-        const std::string* hash = listedHash(fileName);
+    const std::vector<SetMember>& members = report.members;
+    std::vector<std::string> memberNames;
+    for (std::size_t position = 0; position < members.size(); ++position) {
+        memberNames.push_back(SegmentPathParts(members[position].path).fileName());
+        const std::string* hash = listedHash(memberNames.back(), position);
         if (!hash)
             return formatted(
                 "Segment %d of %d (%s) is not in %s: the checksum file belongs to another set, or the "
                 "segment to another file.",
-                m.number, report.count, fileName.c_str(), listing.name.c_str());
+                members[position].number, report.count, memberNames.back().c_str(), listing.name.c_str());
         listing.memberHashes.push_back(*hash);
     }
-    for (const ListingEntry& entry : entries) {
-        const SegmentPathParts named(NameInFolder(entry.name));
-        const bool ofThisSet = named.isSegment() && named.segmentCount() == report.count &&
-                               platform::sameName(named.name + named.extension, sourceName);
-        const bool present =
-            std::any_of(report.members.begin(), report.members.end(), [&](const SetMember& m) {
-                return platform::sameName(SegmentPathParts(m.path).fileName(), named.fileName());
-            });
-        if (ofThisSet && !present)
+    // A line for a segment of this set that is not among the members: only
+    // the members of its number (they are in number order) can be it.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (listed[i].empty()) continue;
+        const SegmentPathParts named(listed[i]);
+        if (!named.isSegment() || named.segmentCount() != report.count ||
+            !platform::sameName(named.name + named.extension, sourceName))
+            continue;
+        const std::int32_t number = named.segmentNumber();
+        auto m = std::lower_bound(members.begin(), members.end(), number,
+                                  [](const SetMember& member, std::int32_t k) { return member.number < k; });
+        bool present = false;
+        for (; m != members.end() && m->number == number; ++m)
+            present = present || platform::sameName(memberNames[std::size_t(m - members.begin())], listed[i]);
+        if (!present)
             return formatted("%s lists %s (line %d), which is not beside the other segments.",
-                             listing.name.c_str(), named.fileName().c_str(), entry.line);
+                             listing.name.c_str(), listed[i].c_str(), entries[i].line);
     }
-    if (const std::string* whole = listedHash(sourceName)) listing.wholeHash = *whole;
+    if (const std::string* whole = listedHash(sourceName, entries.size() - 1)) listing.wholeHash = *whole;
     return "";
 }
 
@@ -246,8 +257,6 @@ static const StepTexts JOIN_TEXTS = {
     "Write failure.",
 };
 
-// The set to join, or false when it must not be joined (the reason shown, or
-// the user's No to a set of odd sizes).
 // The set to join and its listing, or false when it must not be joined (the
 // reason shown, or the user's No to a set of odd sizes).
 static bool SetToJoin(JoinThreadArgs& args, SetReport& report, SetListing& listing) {
@@ -319,10 +328,11 @@ static bool CopyMembers(JobContext& job, const SetReport& report, const SetListi
     return true;
 }
 
-// The joined bytes against the whole file's line of the listing, when it has one.
+// The joined bytes against the whole file's line of the listing (`whole` is
+// null when there is none).
 static bool WholeMatches(JobContext& job, const SetListing& listing, BackgroundHash* whole,
                          platform::File& output) {
-    if (!whole || listing.wholeHash.empty() || whole->digest() == listing.wholeHash) return true;
+    if (!whole || whole->digest() == listing.wholeHash) return true;
     output.close();
     return ShowJobError(job.prompt,
                         formatted("Every segment matches %s, but the joined file does not match its "
@@ -358,7 +368,7 @@ void JoinWorker(JoinThreadArgs& args) {
                               platform::canShareStorage(report.members.front().path, args.request.outputDir,
                                                         blockSize));
         piece = std::make_unique<BackgroundHash>();
-        whole = std::make_unique<BackgroundHash>();
+        if (!listing.wholeHash.empty()) whole = std::make_unique<BackgroundHash>(); // nothing to check it against
     }
     PendingOutput output;
     if (!OpenOutput(job, args.request, report, output)) return;
@@ -368,7 +378,7 @@ void JoinWorker(JoinThreadArgs& args) {
         return;
     AddTimeAndMarkFinished(args.progress, job.stopwatch);
     std::string done = "File joining operation complete!";
-    if (whole)
+    if (piece)
         appendFormat(done, "\r\n\r\nAll %zu segments match %s.", report.members.size(), listing.name.c_str());
     args.prompt.show(Message::completion("", done));
 }
