@@ -5,10 +5,10 @@
 #   faults  a disk that fills, a member removed, held or unreadable files,
 #           a member cut short: the exact message and exactly what stays on disk
 #   scale   a file over 4 GiB cut in two and joined back
-#   safety  an interrupted split, a source reached through a link or named with
-#           a backslash, a source that is no file: nothing lost, no false set
-#   cow     on an XFS loop device: a join that shares extents, a stopped one,
-#           a shared join on a nearly full volume
+#   safety  an interrupted split, a source reached through a link, a source
+#           that is no file, awkward names: nothing lost, no false set
+#   cow     on an XFS loop device: a join that shares extents, one on a nearly
+#           full volume, the listing of a shared split
 #   crash   on an XFS loop device: a power loss after a reported success and in
 #           the middle of a split leaves no file under a final name with wrong bytes
 # Usage: cli_scenarios.sh [--wine] PROGRAM [HOLD_FILE_EXE] SECTION
@@ -151,7 +151,7 @@ remove_member_2() { rm "$two"; }
 hold_member_2() { hold_file "$two"; }
 
 faults() {
-  local src="$work/source.bin" small="$work/small" target="$work/small" ro="$work/readonly"
+  local src="$work/source.bin" small="$work/small" target="$work/small"
   local one="$work/set/source.bin.1_of_2" two="$work/set/source.bin.2_of_2" lock="$work/locked"
   head -c 3145728 /dev/urandom > "$src"; cp "$src" "$work/source.copy"
   mkdir -p "$work/set" "$work/small-set" "$work/joined"; cli split "$src" -o "$work/set" -n 2
@@ -182,10 +182,8 @@ faults() {
     after fill_small_disk_more 1 "Write failure." join "$part.1_of_2" -o "$target"
     check "the old output stays, the new one under its temporary name at its reserved length" \
       test "$(cat "$dst")" = old -a "$(size "$dst.partial")" -eq 1048575
-    rm -f "$small"/*; expect 1 "$NO_ROOM_JOIN" join "$two" -o "$target"
-    check "a join larger than the free space writes nothing" test -z "$(ls "$small")"
     # What an earlier interrupted join left takes the room: the refusal says so.
-    head -c 700000 /dev/zero >"$dst.partial"
+    rm -f "$small"/*; head -c 700000 /dev/zero >"$dst.partial"
     expect 1 "$NO_ROOM_JOIN $TAKEN $left (700,000 bytes) $DELETE" join "$part.1_of_2" -o "$target"
     rm -f "$small"/*
   fi
@@ -204,9 +202,7 @@ faults() {
     hold_file "$src"; expect 1 "$SPLIT_OPEN" split "$src" -o "$work/joined" -n 2; release_file
   elif as_root && command -v setpriv >/dev/null; then
     mkdir -p -m 777 "$lock"; cp "$src" "$lock/secret.bin"; chmod 000 "$lock/secret.bin"
-    runner="$NOBODY" expect 1 "$SPLIT_OPEN" split "$lock/secret.bin" -n 2; mkdir -m 555 "$ro"
-    runner="$NOBODY" expect 1 "Failed to create output file: $ro/source.bin.1_of_2.partial." \
-      split "$src" -o "$ro" -n 2
+    runner="$NOBODY" expect 1 "$SPLIT_OPEN" split "$lock/secret.bin" -n 2
   else
     skip "the unreadable-source case needs root (to run as nobody) and setpriv"
   fi
@@ -276,7 +272,7 @@ readonly IS_SOURCE="is the file being split.  Please choose another output direc
 readonly NOT_REGULAR="is not a regular file (a pipe, a device, or a file whose size cannot be\
  read).  Please choose a file to split."
 safety() {
-  local src="$work/link.bin" back="$work/back/back\\slash.bin"
+  local src="$work/link.bin"
   head -c 9000 /dev/urandom > "$src"; cp "$src" "$work/link.copy"
   # The source reached again through a segment's name: refused before anything is written.
   ln -s "$src" "$src.2_of_3"
@@ -292,9 +288,6 @@ safety() {
     test "$(cat "$work"/link.bin.?_of_3 | cmp - "$src")" = "" -a \
     "$(readlink "$src.2_of_3.partial")" = "$work/nowhere"
   rm "$work"/link.bin.?_of_3*
-  # A backslash is a name character on POSIX: the name keeps all of it.
-  mkdir -p "$work/back"; cp "$src" "$back"; expect 0 "" split "$back" -n 2 -o "$work/back"
-  check "its segments keep the whole name" test -f "$back.1_of_2" -a -f "$back.2_of_2"
   # A pipe as the source: refused at once, not waited on.
   mkfifo "$work/pipe.bin"
   runner="timeout 10" expect 1 "The file: $work/pipe.bin $NOT_REGULAR" split "$work/pipe.bin" -n 2
@@ -319,17 +312,15 @@ safety() {
   verdict 1 "Write failure." "join -O - into a full disk"
   # Ctrl-C while segment 2 is being written: segment 1 is complete, segment 2's
   # bytes stay under its temporary name, and what is left does not join.
-  local big="$work/big.bin" asked; truncate -s 1G "$big"
+  local big="$work/big.bin"; truncate -s 1G "$big"
   printf end | dd of="$big" bs=1 seek=$(( (1 << 30) - 3 )) conv=notrunc status=none
+  # The copy runs inside the kernel in 8 MiB calls: Ctrl-C stops it within the segment.
   start split "$big" -n 2; poll 0.005 test -e "$big.2_of_2.partial"
-  asked="$(date +%s%N)"; kill -INT "$pid"; await "$pid" "$job"
+  kill -INT "$pid"; await "$pid" "$job"
   verdict 130 "" "Ctrl-C during segment 2"
-  # The copy runs inside the kernel in 8 MiB calls: Ctrl-C still stops it at once.
-  check "within half a second ($(( ($(date +%s%N) - asked) / 1000000 )) ms)" \
-    test $(( $(date +%s%N) - asked )) -lt 500000000
   check "segment 1 complete, segment 2 only under its temporary name" \
     test "$(size "$big.1_of_2")" -eq $((1 << 29)) -a ! -e "$big.2_of_2" -a -e "$big.2_of_2.partial"
-  expect 1 "" join "$big.1_of_2" -o "$work/back"
+  mkdir "$work/back"; expect 1 "" join "$big.1_of_2" -o "$work/back"
   check "and the join wrote nothing" \
     test ! -e "$work/back/big.bin" -a ! -e "$work/back/big.bin.partial"
 }
@@ -348,10 +339,10 @@ xfs_volume() {
 df_kib() { df -Pk "$1" | awk -v f="$2" 'NR == 2 { print $f }'; }
 
 # On XFS with reflink (a loop device over an image in /dev/shm): a join shares
-# the members' extents instead of copying them, and a join stopped by Ctrl-C
-# leaves an exact prefix, the rest still unwritten.
+# the members' extents instead of copying them, even on a nearly full volume,
+# and the listing of a split whose bytes the kernel shares is right.
 cow() {
-  local xfs="$work/xfs" src="$work/xfs/src.bin" partial="$work/xfs/out/stopped.bin.partial" at used
+  local xfs="$work/xfs" src="$work/xfs/src.bin" used
   xfs_volume "$xfs" 1200M -m reflink=1 || return
   head -c 256M /dev/urandom > "$src"; mkdir "$xfs/set" "$xfs/out"
   expect 0 "" split "$src" -s 16M -o "$xfs/set"; sync; used="$(df_kib "$xfs" 3)"
@@ -361,22 +352,12 @@ cow() {
     grep -q "^copied: 268,435,456 bytes as shared extents, 0 bytes" "$err"
   check "and takes no room (df: $(( $(df_kib "$xfs" 3) - used )) KiB more)" \
     test $(( $(df_kib "$xfs" 3) - used )) -lt 2621
-  # Three segments not aligned to blocks: the kernel copies what it cannot share.
+  # Three segments not aligned to blocks beside the set: not of it.
   expect 0 "" split "$src" -n 3 -o "$xfs/set"
   # Hashed for a listing, the bytes the kernel shares or copies are read again.
   mkdir "$xfs/listed"; expect 0 "" split "$src" -n 3 --sums -o "$xfs/listed"
   check "and the listing of such a split is right" bash -c 'cd "$1" &&
     sha256sum -c --quiet --strict --ignore-missing src.bin.sha256' -- "$xfs/listed"
-  start join "$xfs/set/src.bin.1_of_3" -o "$xfs/out" -O stopped.bin; poll 0.002 test -e "$partial"
-  kill -INT "$pid"; await "$pid" "$job"
-  if [ "$code" -eq 0 ]; then skip "the join ended before Ctrl-C reached it"
-  else
-    verdict 130 "" "Ctrl-C during the join"
-    at="$(cmp "$partial" "$src" 2>/dev/null | sed -n 's/.* byte \([0-9]*\).*/\1/p')"
-    check "what it wrote is the source's start (up to byte ${at:-?}), the rest still unwritten" \
-      bash -c '[ -n "$2" ] && [ "$(stat -c %s "$1")" -eq $(( (256 << 20) - 1 )) ] && cmp -s \
-        <(tail -c +"$2" "$1") <(head -c $(( (256 << 20) - $2 )) /dev/zero)' -- "$partial" "$at"
-  fi
   # On a nearly full volume (64 MiB free) the shared join still fits: only
   # what the members cannot share needs room. (Nothing is deleted first: XFS
   # gives the room of deleted files back in the background, a moment later.)

@@ -271,7 +271,6 @@ TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
         { "none", [] {}, "|completion|File joining operation complete!\r\n\r\nAll 3 segments match x.bin.sha256." },
         { "the last member one byte short", [&] { fs::resize_file(Segment(2), 999); }, damaged(3) },
         { "one wrong byte in the middle member", [&] { flipByte(2, 500); }, damaged(2) },
-        { "a member of another file by the same name", [&] { WriteFile(Segment(0), PatternBytes(1000, 9)); }, damaged(1) },
         { "a member the listing does not name", [&] { editListing("x.bin.2_of_3", "x.bin.02_of_2"); },
           "Error:|error|Segment 2 of 3 (x.bin.2_of_3) is not in x.bin.sha256: the checksum file belongs to another "
           "set, or the segment to another file." },
@@ -330,7 +329,6 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
     platform::watchDurability(RecordStep);
     RecordingPrompt recorder;
     SplitThreadArgs recordedSplit { split, plan, control, progress, recorder };
-    JoinThreadArgs recordedJoin { join, control, progress, recorder };
     Plan("last.bin", 3001, 2);
     const std::string one = Segment(0), two = Segment(1), partial = PARTIAL_SUFFIX,
                       done = "message " + SPLIT_DONE;
@@ -391,25 +389,7 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
                               "rename " + Segment(0), "write behind " + Segment(1) + partial,
                               "flush " + Segment(1) + partial, "rename " + Segment(1),
                               "flush directory " + out, done }));
-    steps.clear();
-    join = { Segment(0), out, "joined.bin" };
-    JoinWorker(recordedJoin);
-    const std::string output = out + sep + "joined.bin";
-    EXPECT_EQ(steps, (Texts { "write behind " + output + partial, "write behind " + output + partial,
-                              "flush " + output + partial, "rename " + output, "flush directory " + out,
-                              "message " + JOIN_DONE }));
     platform::watchDurability(nullptr);
-}
-
-// The free space a page shows and a job checks is what the user may still
-// write: on a volume that is partly used, less than its size.
-TEST(FreeSpace, IsWhatTheUserMayStillWrite) {
-    TempDir temp;
-    std::uint64_t available = 0;
-    ASSERT_TRUE(platform::freeBytesAvailable(temp.path(), available));
-    const fs::space_info space = fs::space(temp.path());
-    EXPECT_LT(available, space.capacity);
-    EXPECT_NEAR(double(available), double(space.available), 256.0 * (1 << 20)); // others write meanwhile
 }
 
 // A virus scanner or an indexer that holds a just-finished file for a moment
