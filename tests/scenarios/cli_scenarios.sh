@@ -375,14 +375,18 @@ remount() { umount "$xfs" && mount -o loop "$image" "$xfs"; }
 slice() { tail -c +$(( ($1 - 1) * (32 << 20) + 1 )) "$src" | head -c $((32 << 20)); }
 crash() {
   local xfs="$work/crash" src="$work/crash.bin" seg="$work/crash/cut/crash.bin" k
+  local small="$work/small.bin"
   xfs_volume "$xfs" 1G || return
-  head -c 256M /dev/urandom >"$src" # on another file system than the volume
-  mkdir "$xfs/out"; expect 0 "" split "$src" -n 4 -o "$xfs/out"; power_loss; remount
+  # Not on the volume. The small file's segments, and the end of its join,
+  # stay under the write-behind chunk (8 MiB): only the flush before each name
+  # puts them on the device, nothing else before the power fails.
+  head -c 256M /dev/urandom >"$src"; head -c 20M "$src" >"$small"
+  mkdir "$xfs/out"; expect 0 "" split "$small" -n 4 -o "$xfs/out"; power_loss; remount
   check "after a power loss the four segments reported complete are whole" \
-    cmp -s "$src" <(cat "$xfs/out/crash.bin."{1,2,3,4}_of_4)
-  mkdir "$work/crash-set" "$xfs/joined"; cli split "$src" -n 2 -o "$work/crash-set"
-  expect 0 "" join "$work/crash-set/crash.bin.1_of_2" -o "$xfs/joined"; power_loss; remount
-  check "and so is a joined file reported complete" cmp -s "$src" "$xfs/joined/crash.bin"
+    cmp -s "$small" <(cat "$xfs/out/small.bin."{1,2,3,4}_of_4)
+  mkdir "$work/crash-set" "$xfs/joined"; cli split "$small" -n 3 -o "$work/crash-set"
+  expect 0 "" join "$work/crash-set/small.bin.1_of_3" -o "$xfs/joined"; power_loss; remount
+  check "and so is a joined file reported complete" cmp -s "$small" "$xfs/joined/small.bin"
   # The power fails while segment 3 of 8 is being written. (On a fast machine
   # the split may end first: then it must have named all.)
   mkdir "$xfs/cut"; start split "$src" -n 8 -o "$xfs/cut"; poll 0.002 test -e "$seg.3_of_8.partial"
