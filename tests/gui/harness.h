@@ -136,12 +136,11 @@ struct Window {
     }
     // One file dropped as Explorer drops it.
     void drop(int page, int id, const std::string& path) const {
-        HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + path.size() + 2); // zeroed: ends "\0\0"
-        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        // Fixed and zeroed: the list ends "\0\0".
+        auto* files = static_cast<DROPFILES*>(GlobalAlloc(GPTR, sizeof(DROPFILES) + path.size() + 2));
         files->pFiles = sizeof(DROPFILES);
         path.copy(reinterpret_cast<char*>(files + 1), path.size());
-        GlobalUnlock(memory);
-        SendMessageA(item(page, id), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        SendMessageA(item(page, id), WM_DROPFILES, reinterpret_cast<WPARAM>(files), 0);
     }
     void tab(int index) const {
         SendDlgItemMessageA(main, IDC_TABS, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -45,7 +45,6 @@ std::string ClassOf(HWND window) {
     GetClassNameA(window, name, sizeof name);
     return name;
 }
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 RECT ClientOf(HWND window) {
     RECT client;
     GetClientRect(window, &client);
@@ -67,7 +66,7 @@ SIZE TextSize(HWND control) {
 // (left or right in its box; nothing while empty), any other control its box.
 RECT Footprint(HWND control, HWND page) {
     RECT box = In(control, page);
-    const DWORD style = StyleOf(control);
+    const auto style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
     if (ClassOf(control) != "Static" || (style & SS_TYPEMASK) > SS_RIGHT) return box;
     const SIZE size = TextSize(control);
     if ((style & SS_TYPEMASK) == SS_RIGHT || (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_RIGHT))
@@ -80,7 +79,7 @@ RECT Footprint(HWND control, HWND page) {
 }
 
 bool IsButton(HWND control, std::initializer_list<DWORD> types) {
-    const DWORD type = StyleOf(control) & BS_TYPEMASK;
+    const DWORD type = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & BS_TYPEMASK;
     return ClassOf(control) == "Button" && std::find(types.begin(), types.end(), type) != types.end();
 }
 
@@ -88,41 +87,36 @@ bool IsButton(HWND control, std::initializer_list<DWORD> types) {
 struct Pixels {
     int width = 0, height = 0;
     std::vector<DWORD> bits;
-    // Whether a pixel is ink: darker in some colour than `paper` (the tabs'
-    // grey is 210, the About panel white).
-    bool ink(int x, int y, DWORD paper) const {
-        const DWORD p = bits[static_cast<std::size_t>(y * width + x)];
-        return std::min({ p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF }) < paper;
+
+    explicit Pixels(HWND window) : width(ClientOf(window).right), height(ClientOf(window).bottom) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        BITMAPINFO info { { sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 }, {} };
+        void* shown = nullptr;
+        HDC source = GetDC(window), memory = CreateCompatibleDC(source);
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &shown, nullptr, 0);
+        SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        bits.assign(static_cast<const DWORD*>(shown), static_cast<const DWORD*>(shown) + width * height);
+        DeleteDC(memory); // first: the bitmap is no longer selected
+        DeleteObject(bitmap);
+        ReleaseDC(window, source);
     }
-    // The bounding box of the ink inside `area` and outside `skipped`; empty when there is none.
+    // The bounding box of the ink inside `area` and outside `skipped`; empty
+    // when there is none. Ink is a pixel darker in some colour than `paper`
+    // (the tabs' grey is 210, the About panel white).
     RECT inkIn(const RECT& area, DWORD paper, const RECT& skipped = {}) const {
         RECT box {};
         for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                if (const RECT dot { x, y, x + 1, y + 1 }; ink(x, y, paper) && !Inside(dot, skipped))
+            for (int x = area.left; x < area.right; ++x) {
+                const DWORD p = bits[static_cast<std::size_t>(y * width + x)];
+                const RECT dot { x, y, x + 1, y + 1 };
+                if (std::min({ p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF }) < paper && !Inside(dot, skipped))
                     UnionRect(&box, &box, &dot);
+            }
         return box;
     }
 };
-
-Pixels Capture(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pixels pixels { ClientOf(window).right, ClientOf(window).bottom, {} };
-    BITMAPINFO info {};
-    info.bmiHeader = { sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
-    void* bits = nullptr;
-    HDC source = GetDC(window), memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, pixels.width, pixels.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    pixels.bits.assign(static_cast<const DWORD*>(bits),
-                       static_cast<const DWORD*>(bits) + pixels.width * pixels.height);
-    DeleteDC(memory); // first: the bitmap is no longer selected
-    DeleteObject(bitmap);
-    ReleaseDC(window, source);
-    return pixels;
-}
 
 // What the About panel opens, recorded in place of ShellExecuteA.
 std::string opened;
@@ -152,7 +146,7 @@ protected:
 // Inside each tab's border lines (dark too; below lies the pane's line, not
 // the tab's) its caption is drawn whole: clear of them by a row and a column.
 TEST_F(Layout, EachTabShowsItsCaptionWholeAndItsPageInThePaneWithTheControlsApartAndWhole) {
-    const Pixels captions = Capture(tabs);
+    const Pixels captions(tabs);
     RECT pane = ClientOf(tabs);
     InflateRect(&pane, -1, -1); // inside the frame's lines
     for (int index : { SPLIT, JOIN, HELP }) pane.top = std::max(pane.top, item(index).bottom);
@@ -202,7 +196,7 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     const RECT window = In(w.main, nullptr), at = In(panel, nullptr);
     SetWindowPos(w.main, nullptr, window.left - at.left, window.top - at.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
-    const Pixels shown = Capture(panel);
+    const Pixels shown(panel);
     const RECT emblem = In(GetDlgItem(panel, IDC_EMBLEM), panel),
                edges { 1, 1, shown.width - 1, shown.height - 1 };
     EXPECT_TRUE(Inside(emblem, edges) && emblem.right - emblem.left == scaled(90, dpi)) << emblem;
@@ -216,13 +210,11 @@ TEST_F(Layout, TheAboutPanelsTextsStayInsideItApartAndOffTheEmblemAndEachLinkOpe
     }
     ASSERT_EQ(texts.size(), 7u); // name, version, copyright, web heading and link, mail heading and address
     for (const RECT& text : texts) EXPECT_TRUE(Inside(text, edges) && !Overlap(text, emblem)) << text;
-    const std::string links[] = { ABOUT_WEB_ADDRESS, std::string("mailto:") + ABOUT_MAIL_ADDRESS };
-    for (int link : { 4, 6 }) {
-        const RECT& text = texts[static_cast<std::size_t>(link)];
-        opened.clear();
+    for (const auto& [text, link] : { std::pair { texts[4], std::string(ABOUT_WEB_ADDRESS) },
+                                      std::pair { texts[6], "mailto:" + std::string(ABOUT_MAIL_ADDRESS) } }) {
         SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON,
                      MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2));
-        EXPECT_EQ(opened, links[link / 2 - 2]) << text;
+        EXPECT_EQ(opened, link) << text;
     }
 }
 

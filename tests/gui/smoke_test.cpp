@@ -8,15 +8,11 @@
 #include <filesystem>
 #include <vector>
 
-namespace {
-
-std::string BesideTests(const char* program) {
+static std::string BesideTests(const char* program) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     return (std::filesystem::path(self).parent_path().parent_path() / program).string();
 }
-
-} // namespace
 
 // What Properties > Details shows: the strings, then the file and product
 // version numbers.
@@ -55,9 +51,8 @@ TEST(Smoke, TheProgramStartsSwitchesTabsAndClosesWithCodeZero) {
     ASSERT_TRUE(CreateProcessA(BesideTests("morvane.exe").c_str(), nullptr, nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &startup, &process));
     HWND window = gui::FindBox("Morvane", std::chrono::seconds(20), process.dwProcessId);
-    HWND help = gui::ChildWith(window, IDC_TOPICS);
     SendDlgItemMessageA(window, IDC_TABS, TCM_SETCURFOCUS, gui::HELP, 0); // the tab control switches itself
-    EXPECT_TRUE(IsWindowVisible(help));
+    EXPECT_TRUE(IsWindowVisible(gui::ChildWith(window, IDC_TOPICS)));
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD code = 99;
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
