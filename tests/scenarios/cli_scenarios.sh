@@ -24,7 +24,7 @@ section="$1" mounts=() failures=0 skipped="" trash=()
 work="$(mktemp -d -p "${TMPDIR:-/tmp}")"; trap cleanup EXIT; chmod 755 "$work"
 out="$work/out" err="$work/err"; mkfifo "$work/never"
 cleanup() { for m in "${mounts[@]}"; do umount -l "$m"; done; rm -rf "$work" "${trash[@]}"; }
-check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else fail "$what"; return 1; fi; }
 fail() { echo "FAILED: $1"; failures=$((failures + 1)); }
 skip() { echo "SKIPPED: $1"; skipped=yes; }
 as_root() { [ "$(id -u)" -eq 0 ]; }
@@ -42,8 +42,8 @@ size() { stat -c %s "$1"; }
 # brackets (kept in $reason); expect CODE MESSAGE ARGS...: runs, then that.
 verdict() {
   check "$3 exits $1" test "$code" -eq "$1"
-  [ -z "$2" ] || check "$3 says \"$2\"" says "$(first_error)" "morvane-cli: $2"
-  [ -z "$2" ] || says "$(first_error)" "morvane-cli: $2" || echo "   it said: $(first_error)"
+  [ -z "$2" ] || check "$3 says \"$2\"" says "$(first_error)" "morvane-cli: $2" ||
+    echo "   it said: $(first_error)"
 }
 first_error() { tr -d '\r' <"$err" | grep -m1 '^morvane-cli: '; }
 # says LINE MESSAGE: LINE is MESSAGE, then nothing or " (the reason)", kept in $reason.
@@ -137,8 +137,7 @@ readonly TAKEN="Unfinished files of earlier interrupted jobs take room there:"
 readonly DELETE="Delete them if you no longer need them."
 readonly NOBODY="setpriv --reuid=65534 --regid=65534 --clear-groups"
 # What happens while the program asks (after ACTION ...).
-fill_small_disk() { head -c 1000000 /dev/zero >"$small/filler"; }
-fill_small_disk_more() { head -c 1400000 /dev/zero >"$small/filler"; }
+fill_small_disk() { head -c "$fill" /dev/zero >"$small/filler"; }
 remove_member_2() { rm "$two"; }
 
 faults() {
@@ -161,7 +160,7 @@ faults() {
     # The disk fills during a split, while the program asks whether to replace
     # segment 1: segment 1 fits, segment 2 cannot be filled.
     echo old > "$dst.1_of_3"
-    after fill_small_disk 1 "BETA: Write failure." split "$part" -o "$target" -n 3
+    fill=1000000 after fill_small_disk 1 "BETA: Write failure." split "$part" -o "$target" -n 3
     check "segment 1 stays complete" cmp -s <(head -c 349526 "$part") "$dst.1_of_3"
     check "segment 2 stays under its temporary name at its size less one, 3 is never written" \
       test "$(size "$dst.2_of_3.partial")" -eq 349524 -a ! -e "$dst.2_of_3" -a ! -e "$dst.3_of_3"
@@ -170,7 +169,7 @@ faults() {
     # The disk fills during a join: room at the check (1 MiB into 1.5), filled
     # while the program asks whether to replace the output.
     rm -f "$small"/*; echo old > "$dst"
-    after fill_small_disk_more 1 "Write failure." join "$part.1_of_2" -o "$target"
+    fill=1400000 after fill_small_disk 1 "Write failure." join "$part.1_of_2" -o "$target"
     check "the old output stays, the new one under its temporary name at its reserved length" \
       test "$(cat "$dst")" = old -a "$(size "$dst.partial")" -eq 1048575
     # What an earlier interrupted join left takes the room: the refusal says so.

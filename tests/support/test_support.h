@@ -87,12 +87,8 @@ inline bool WaitUntil(const std::function<bool()>& condition,
 // The name of a message's kind, as tests write it: "error", "completion",
 // "question", "question, No by default".
 inline std::string KindName(const Message& message) {
-    switch (message.kind) {
-    case MessageKind::Error: return "error";
-    case MessageKind::Completion: return "completion";
-    case MessageKind::Question: return message.defaultNo ? "question, No by default" : "question";
-    }
-    return "?";
+    if (message.kind == MessageKind::Question) return message.defaultNo ? "question, No by default" : "question";
+    return message.kind == MessageKind::Error ? "error" : "completion";
 }
 
 // Joins `thread` once `ended` is set, within `limit`; a thread that does not

@@ -251,10 +251,6 @@ TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
         bytes[at] ^= 1;
         WriteFile(Segment(static_cast<std::uint32_t>(k - 1)), bytes);
     };
-    const auto WholeLine = [&] { // the listing's last line, without its line break
-        const Bytes text = ReadFile(listing);
-        return std::string(text.end() - 72, text.end() - 1);
-    };
     const auto editListing = [&](const std::string& from, const std::string& to) {
         Bytes text = ReadFile(listing);
         std::string edited(text.begin(), text.end());
@@ -280,7 +276,10 @@ TEST_F(JoinWorkerTest, AListingNamesTheDamagedPieceAndNothingIsJoined) {
         { "a malformed listing", [&] { editListing("  x.bin.2_of_3", " x.bin.2_of_3"); },
           "Error:|error|The checksum file:\r\n\r\n    " + listing + "\r\n\r\nis not a SHA-256 listing: line 2 is "
           "not a line of one (a hash of 64 hex digits, two spaces, a file name)." },
-        { "a whole file's line of another split", [&] { editListing(WholeLine(), std::string(64, '0') + "  x.bin"); },
+        { "a whole file's line of another split", [&] { // its last line: 64 digits, "  x.bin\n"
+            Bytes text = ReadFile(listing);
+            std::fill(text.end() - 72, text.end() - 8, '0');
+            WriteFile(listing, text); },
           "Error:|error|Every segment matches x.bin.sha256, but the joined file does not match its line for the whole "
           "file: the checksum file is not of one split." },
         { "damaged, and not checked", [&] { flipByte(2, 500); }, "|completion|File joining operation complete!", false },
@@ -339,11 +338,16 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
     const std::string folderFailed =
         "message Error:|error|The folder could not be written to the device:\r\n\r\n    " + out +
         "\r\n\r\nThe finished files may lose their names after a power loss.";
+    const std::string notNamed =
+        "message Error:|error|The finished file could not be given its name:\r\n\r\n    " + two +
+        "\r\n\r\nIts complete data is in:\r\n\r\n    " + two + partial;
     const struct {
         std::string failing;
         bool flush;
         Texts steps;
         bool finished;
+        std::string intrudeAt = ""; // where another program makes a file of segment 2's name
+        std::size_t size = 3001;
     } rows[] = {
         // clang-format off
         { "", true, { "flush " + one + partial, "rename " + one, "flush " + two + partial, "rename " + two,
@@ -353,42 +357,31 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
                                             writeFailed }, false },
         { "flush directory " + out, true, { "flush " + one + partial, "rename " + one, "flush " + two + partial,
                                             "rename " + two, "flush directory " + out, folderFailed }, false },
+        // That file is never replaced unasked; the segment stays under its temporary name.
+        { "", true, { "flush " + one + partial, "rename " + one, "flush " + two + partial, "rename " + two,
+                      notNamed }, false, "flush " + two + partial },
+        // Segments longer than the write-behind chunk: their bytes are sent on
+        // their way while the copy goes on, and flushed at the end.
+        { "", true, { "write behind " + one + partial, "flush " + one + partial, "rename " + one,
+                      "write behind " + two + partial, "flush " + two + partial, "rename " + two,
+                      "flush directory " + out, done }, true, "", 2 * 10 << 20 },
         // clang-format on
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.failing);
-        fs::remove_all(out), fs::create_directory(out);
-        steps.clear(), failing = r.failing;
+        SCOPED_TRACE(r.failing + " " + r.intrudeAt + " " + std::to_string(r.size));
+        Plan("last.bin", r.size, 2);
+        steps.clear(), failing = r.failing, intrudeAt = r.intrudeAt, intruder = two;
         control.flushToDevice = r.flush;
         SplitWorker(recordedSplit);
         EXPECT_EQ(steps, r.steps);
         EXPECT_EQ(bool(progress.finished), r.finished);
+        EXPECT_TRUE(r.intrudeAt.empty() || ReadFile(two) == OLD);
         // A failed flush leaves the whole segment under its temporary name.
         EXPECT_TRUE(
             ReadFile(r.finished || r.failing.find("directory") != std::string::npos ? two : two + partial) ==
-            Slice(1501, 1500));
+            Slice(r.size - r.size / 2, r.size / 2));
     }
-    // Another program makes a file of segment 2's name while it is written:
-    // that file is never replaced unasked; the segment stays under its
-    // temporary name.
-    fs::remove_all(out), fs::create_directory(out);
-    steps.clear(), failing.clear(), intrudeAt = "flush " + two + partial, intruder = two;
-    SplitWorker(recordedSplit);
     intrudeAt.clear();
-    EXPECT_EQ(steps.back(),
-              "message Error:|error|The finished file could not be given its name:\r\n\r\n    " + two +
-                  "\r\n\r\nIts complete data is in:\r\n\r\n    " + two + partial);
-    EXPECT_TRUE(ReadFile(two) == OLD && ReadFile(two + partial) == Slice(1501, 1500) && !progress.finished);
-    // Segments longer than the write-behind chunk: their bytes are sent on
-    // their way while the copy goes on, and flushed at the end.
-    Plan("long.bin", 2 * 10 << 20, 2);
-    steps.clear(), failing.clear();
-    control.flushToDevice = true;
-    SplitWorker(recordedSplit);
-    EXPECT_EQ(steps, (Texts { "write behind " + Segment(0) + partial, "flush " + Segment(0) + partial,
-                              "rename " + Segment(0), "write behind " + Segment(1) + partial,
-                              "flush " + Segment(1) + partial, "rename " + Segment(1),
-                              "flush directory " + out, done }));
     platform::watchDurability(nullptr);
 }
 
