@@ -367,10 +367,11 @@ TEST_F(SplitWorkerTest, FinishedFilesReachTheDeviceBeforeTheirNames) {
                       "flush directory " + out, done }, true, "", 2 * 10 << 20 },
         // clang-format on
     };
+    intruder = two;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.failing + " " + r.intrudeAt + " " + std::to_string(r.size));
         Plan("last.bin", r.size, 2);
-        steps.clear(), failing = r.failing, intrudeAt = r.intrudeAt, intruder = two;
+        steps.clear(), failing = r.failing, intrudeAt = r.intrudeAt;
         control.flushToDevice = r.flush;
         SplitWorker(recordedSplit);
         EXPECT_EQ(steps, r.steps);
